@@ -1,0 +1,82 @@
+// The entry: checks the three arguments in a fixed order, opens the input and
+// dumps it. Every path ends the process through EndProcess.
+
+#include <cstdio>
+#include <cstring>
+
+#include "common/input.h"
+#include "common/output.h"
+#include "common/state.h"
+#include "driver/line_loop.h"
+#include "driver/texts.h"
+
+namespace {
+
+// Returns 1 for a layout string that must be refused: one with a character
+// other than 1, 2, 4 and 8, or an empty one (its pass over the layout would
+// print no field and the dump would never end).
+int CheckLayoutString(const char* text) {
+    size_t length = strlen(text);
+    if (length == 0) return 1;
+    for (size_t i = 0; i < length; ++i) {
+        char c = text[i];
+        if (c != '1' && c != '2' && c != '4' && c != '8') return 1;
+    }
+    return 0;
+}
+
+[[noreturn]] void Fail(const char* message) {
+    WriteText(message);
+    EndProcess(1);
+}
+
+// A message about the input, then the name as given, on a line of its own.
+[[noreturn]] void FailOnInput(const char* message) {
+    WriteText(message);
+    WriteText(inputPath);
+    WriteText("\n");
+    EndProcess(1);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 4) {
+        for (const char* line : usageLines) WriteText(line);
+        EndProcess(0);
+    }
+
+    const char* order = argv[2];
+    if (strcmp(order, "-l") == 0 || strcmp(order, "-L") == 0) {
+        bigEndian = 0;
+    } else if (strcmp(order, "-b") == 0 || strcmp(order, "-B") == 0) {
+        bigEndian = 1;
+    } else {
+        Fail(byteOrderMessage);
+    }
+
+    if (strlen(argv[3]) > layoutMaxLength) {
+        char message[256];
+        snprintf(message, sizeof message, layoutLengthMessage, layoutMaxLength);
+        Fail(message);
+    }
+    strncpy(layoutText, argv[3], sizeof layoutText);
+    if (CheckLayoutString(layoutText) != 0) Fail(layoutCharacterMessage);
+
+    // A longer name is not opened under its first 4,095 bytes: that would
+    // dump a file other than the one named.
+    strncpy(inputPath, argv[1], sizeof inputPath);
+    inputPath[pathCapacity - 1] = '\0';
+    inputFile = nullptr;
+    if (strlen(argv[1]) >= pathCapacity || !OpenInput(inputPath)) FailOnInput(openErrorMessage);
+
+    DumpInput();
+
+    // A failed read is not the end of the input: say so on a line of its own.
+    if (InputFailed()) {
+        CloseInput();
+        if (OutputInsideLine()) WriteText("\n");
+        FailOnInput(readErrorMessage);
+    }
+    EndProcess(0);
+}
