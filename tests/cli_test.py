@@ -1,0 +1,264 @@
+#!/usr/bin/env python3
+"""Runs the Tolvarin program as a user would and checks its bytes and status.
+
+Configuration comes from the environment:
+  TOLVARIN           the program to run
+  TOLVARIN_RUNNER    a command to run it under (for example: wine)
+  TOLVARIN_ENCODING  the encoding of its texts (CP932 unless said)
+  TOLVARIN_NEWLINE   "crlf" where standard output writes CR LF for each LF
+Expected texts are converted with iconv, never taken from the program.
+"""
+import os
+import random
+import signal
+import stat
+import subprocess
+import sys
+import tempfile
+import threading
+import unittest
+
+TOOL = os.environ.get("TOLVARIN", "")
+RUNNER = os.environ.get("TOLVARIN_RUNNER", "").split()
+ENCODING = os.environ.get("TOLVARIN_ENCODING", "CP932")
+CRLF = os.environ.get("TOLVARIN_NEWLINE", "") == "crlf"
+WINDOWS = bool(RUNNER)
+SOURCE_DIR = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+
+ORDER_MESSAGE = "エンディアンは -l か -L か -b か -B で 指定して下さい\n"
+LENGTH_MESSAGE = "表示レイアウト（フォーマット）文字列は30文字以下で指定して下さい\n"
+CHARACTER_MESSAGE = "表示レイアウト（フォーマット）文字列は [1 or 2 or 4 or 8] で指定して下さい\n"
+OPEN_ERROR = "ファイルオープンエラー\n"
+READ_ERROR = "ファイルリードエラー\n"
+USAGE = [
+    ("表示レイアウト（フォーマット）文字列指定ダンプ\n", 47),
+    ("使い方:Tolvarin [入力ファイル名] \n", 34),
+    ("                     [バイトオーダー：-L or -B] \n", 49),
+    ("                     [レイアウト（数字文字列）]\n", 48),
+    ("１行のレイアウト（フォーマット）を数字文字列で指定し、アドレスなしでダンプします\n", 81),
+    ("レイアウト（数字文字列）の説明\n", 31),
+    ("  1 - 1バイト\n", 14),
+    ("  2 - 2バイト\n", 14),
+    ("  4 - 4バイト\n", 14),
+    ("  8 - 8バイト\n", 14),
+    ("[例]\n", 5),
+    ("C:\\>Tolvarin TEST.bin -B 112444\n", 32),
+]
+EXAMPLE_BIG = b"00 01 0203 04050607 08090A0B 0C0D0E0F \n10 11 1213 "
+EXAMPLE_LITTLE = b"00 01 0302 07060504 0B0A0908 0F0E0D0C \n10 11 1312 "
+
+
+def encode(text):
+    """The text in the tool's encoding, converted by iconv."""
+    return subprocess.run(["iconv", "-f", "UTF-8", "-t", ENCODING], input=text.encode(),
+                          stdout=subprocess.PIPE, check=True).stdout
+
+
+def console(data):
+    """What reaches standard output for `data` written by the tool."""
+    return data.replace(b"\n", b"\r\n") if CRLF else data
+
+
+def reference_dump(data, layout, big):
+    """An independent model of the dump, one field at a time."""
+    out, pos = bytearray(), 0
+    while True:
+        for digit in layout:
+            width = int(digit)
+            got = data[pos:pos + width]
+            pos += width
+            if not got:
+                return bytes(out)
+            field = got + bytes(width - len(got))
+            out += (field if big else field[::-1]).hex().upper().encode() + b" "
+            if len(got) < width:
+                return bytes(out)
+        out += b"\n"
+
+
+def run(args, stdin=None, stdout=subprocess.PIPE):
+    result = subprocess.run(RUNNER + [TOOL] + args, input=stdin, stdout=stdout, stderr=subprocess.PIPE)
+    return result.stdout, result.stderr, result.returncode
+
+
+class Case(unittest.TestCase):
+    def setUp(self):
+        self.dir = tempfile.TemporaryDirectory()
+        self.addCleanup(self.dir.cleanup)
+
+    def file(self, data, name="input.bin"):
+        path = os.path.join(self.dir.name, name)
+        with open(path, "wb") as f:
+            f.write(data)
+        return path
+
+    def check(self, args, expected, status, stdin=None):
+        out, err, code = run(args, stdin)
+        self.assertEqual(out, console(expected))
+        self.assertEqual(err, b"")
+        self.assertEqual(code, status)
+
+
+class Usage(Case):
+    def test_fewer_than_three_arguments(self):
+        screen = b"".join(encode(text) for text, _ in USAGE)
+        for args in ([], ["x.bin"], ["x.bin", "-B"]):
+            with self.subTest(args=args):
+                self.check(args, screen, 0)
+
+    @unittest.skipUnless(ENCODING == "CP932", "byte counts are those of Shift_JIS")
+    def test_shift_jis_bytes(self):
+        for text, size in USAGE:
+            self.assertEqual(len(encode(text)), size, text)
+        out, _, _ = run([])
+        self.assertTrue(out.startswith(b"\x95\x5c"), "the title starts with the two bytes of its first character")
+
+
+class Checks(Case):
+    def test_first_failing_check_decides(self):
+        missing = os.path.join(self.dir.name, "missing.bin")
+        order, length, character = encode(ORDER_MESSAGE), encode(LENGTH_MESSAGE), encode(CHARACTER_MESSAGE)
+        opened = encode(OPEN_ERROR) + missing.encode() + b"\n"
+        cases = [
+            ("l", "112444", order), ("-x", "112444", order), ("-le", "x", order), ("-LE", "1" * 40, order),
+            ("", "", order), ("-B", "1" * 31, length), ("-L", "x" * 31, length), ("-B", "3", character),
+            ("-b", "0", character), ("-l", "16", character), ("-B", "1 2", character), ("-B", "", character),
+            ("-B", "12481248124812481248124812481x", character), ("-B", "1" * 30, opened), ("-L", "8", opened),
+        ]
+        for order_arg, layout, expected in cases:
+            with self.subTest(order=order_arg, layout=layout):
+                self.check([missing, order_arg, layout], expected, 1)
+
+    def test_arguments_after_the_third_are_ignored(self):
+        path = self.file(bytes(range(20)))
+        self.check([path, "-B", "112444", "-x", "3"], EXAMPLE_BIG, 0)
+
+    def test_names_that_do_not_open(self):
+        cases = [("missing%d%s%n.bin", True), ("", False), (self.dir.name, False)]
+        for name, inside in cases:
+            path = os.path.join(self.dir.name, name) if inside else name
+            with self.subTest(name=path):
+                self.check([path, "-B", "1"], encode(OPEN_ERROR) + path.encode() + b"\n", 1)
+
+    @unittest.skipIf(WINDOWS, "Windows names are far shorter than 4,095 bytes")
+    def test_long_names(self):
+        # A name of exactly 4,095 bytes opens; one byte more is not cut back
+        # to an existing file of that name.
+        folder = self.dir.name
+        while 4095 - len(folder) > 250:
+            folder = os.path.join(folder, "d" * 200)
+        os.makedirs(folder)
+        name = os.path.join(folder, "f" * (4095 - len(folder) - 1))
+        self.assertEqual(len(name), 4095)
+        with open(name, "wb") as f:
+            f.write(b"\xab")
+        self.check([name, "-B", "1"], b"AB \n", 0)
+        self.check([name + "x", "-B", "1"], encode(OPEN_ERROR) + name.encode() + b"\n", 1)
+
+
+class Dump(Case):
+    def test_fixed_cases(self):
+        cases = [
+            (bytes(range(20)), "-B", "112444", EXAMPLE_BIG),
+            (bytes(range(20)), "-b", "112444", EXAMPLE_BIG),
+            (bytes(range(20)), "-L", "112444", EXAMPLE_LITTLE),
+            (bytes(range(20)), "-l", "112444", EXAMPLE_LITTLE),
+            (b"", "-B", "8", b""),
+            (bytes(range(16)), "-B", "112444", b"00 01 0203 04050607 08090A0B 0C0D0E0F \n"),
+            (b"\x12\x34", "-B", "2", b"1234 \n"),
+            (b"\x12\x34", "-L", "2", b"3412 \n"),
+            (b"\xaa", "-B", "2", b"AA00 "),
+            (b"\xaa", "-L", "2", b"00AA "),
+            (b"\xaa\xbb", "-B", "4", b"AABB0000 "),
+            (b"\xaa\xbb", "-L", "4", b"0000BBAA "),
+            (b"\x01\x02\x03", "-B", "8", b"0102030000000000 "),
+            (b"\x01\x02\x03", "-L", "8", b"0000000000030201 "),
+            (b"\x01\x02\x03\x04\x05", "-L", "18", b"01 0000000005040302 "),
+            (b"\xff\x80\x7f\xfe", "-L", "1", b"FF \n80 \n7F \nFE \n"),
+            (b"\xff\x80\x7f\xfe", "-L", "4", b"FE7F80FF \n"),
+        ]
+        for data, order, layout, expected in cases:
+            with self.subTest(data=data.hex(), order=order, layout=layout):
+                self.check([self.file(data), order, layout], expected, 0)
+
+    def test_against_a_model(self):
+        rng = random.Random(7)
+        data = bytes(rng.getrandbits(8) for _ in range(300_000))
+        paths = {len(data): self.file(data), len(data) - 3: self.file(data[:-3], "cut.bin")}
+        layouts = ["1", "8", "112444", "2481", "84218421", "8" * 30, "1" * 30, "124" * 10, "12", "888881"]
+        for layout in layouts:
+            for order in ("-B", "-L"):
+                for size, path in paths.items():
+                    with self.subTest(layout=layout, order=order, size=size):
+                        self.check([path, order, layout], reference_dump(data[:size], layout, order == "-B"), 0)
+
+    def test_bundled_example(self):
+        self.check([os.path.join(SOURCE_DIR, "examples", "TEST.bin"), "-B", "112444"], EXAMPLE_BIG, 0)
+
+
+@unittest.skipIf(WINDOWS, "pipes, FIFOs, /proc and /dev/full are Linux's")
+class Streams(Case):
+    def test_inputs_without_a_size(self):
+        data = bytes(random.Random(3).getrandbits(8) for _ in range(200_001))
+        expected = reference_dump(data, "112444", False)
+        self.check(["/dev/stdin", "-L", "112444"], expected, 0, stdin=data)
+
+        fifo = os.path.join(self.dir.name, "fifo")
+        os.mkfifo(fifo)
+
+        def feed():
+            with open(fifo, "wb") as f:
+                f.write(data)
+        writer = threading.Thread(target=feed)
+        writer.start()
+        self.check([fifo, "-L", "112444"], expected, 0)
+        writer.join()
+
+        with open("/proc/version", "rb") as f:
+            version = f.read()
+        self.assertEqual(os.stat("/proc/version").st_size, 0)
+        self.check(["/proc/version", "-B", "4"], reference_dump(version, "4", True), 0)
+
+    def test_read_error(self):
+        self.check(["/proc/self/mem", "-B", "1"], encode(READ_ERROR) + b"/proc/self/mem\n", 1)
+
+    def test_failed_writes(self):
+        small = self.file(bytes(range(20)))
+        large = self.file(bytes(1_000_000), "large.bin")
+        for args in ([], [small, "-B", "112444"], [large, "-L", "1"], ["missing", "-x", "1"]):
+            with self.subTest(args=args), open("/dev/full", "wb") as full:
+                _, err, code = run(args, stdout=full)
+                self.assertEqual((err, code), (b"", 1))
+
+    def test_closed_pipe(self):
+        path = self.file(bytes(5_000_000))
+        proc = subprocess.Popen([TOOL, path, "-B", "1"], stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+        self.assertEqual(proc.stdout.read(10), b"00 \n00 \n00")
+        proc.stdout.close()
+        self.assertEqual(proc.wait(), -signal.SIGPIPE)
+        self.assertEqual(proc.stderr.read(), b"")
+        proc.stderr.close()
+
+    @unittest.skipUnless(os.environ.get("TOLVARIN_LARGE"), "set TOLVARIN_LARGE to dump a 4 GiB file")
+    def test_beyond_four_gib(self):
+        size = (4 << 30) + 5
+        path = self.file(b"")
+        with open(path, "r+b") as f:
+            f.truncate(size - 5)
+            f.seek(size - 5)
+            f.write(b"\x01\x02\x03\x04\x05")
+        self.assertTrue(stat.S_ISREG(os.stat(path).st_mode))
+        proc = subprocess.Popen([TOOL, path, "-B", "8"], stdout=subprocess.PIPE)
+        total, tail = 0, b""
+        while chunk := proc.stdout.read(1 << 20):
+            total += len(chunk)
+            tail = (tail + chunk)[-64:]
+        self.assertEqual(proc.wait(), 0)
+        self.assertEqual(total, (size // 8) * 18 + 17)
+        self.assertEqual(tail[-36:], b"0000000000000000 \n0102030405000000 ")
+
+
+if __name__ == "__main__":
+    if not TOOL:
+        sys.exit("set TOLVARIN to the program to test")
+    unittest.main(argv=sys.argv[:1] + sys.argv[1:], verbosity=2)
