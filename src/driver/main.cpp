@@ -65,7 +65,7 @@ int main(int argc, char** argv) {
 
     // A longer name is not opened under its first 4,095 bytes: that would
     // dump a file other than the one named.
-    strncpy(inputPath, argv[1], sizeof inputPath);
+    strncpy(inputPath, argv[1], pathCapacity - 1);
     inputPath[pathCapacity - 1] = '\0';
     inputFile = nullptr;
     if (strlen(argv[1]) >= pathCapacity || !OpenInput(inputPath)) FailOnInput(openErrorMessage);
