@@ -239,7 +239,10 @@ class Streams(Case):
         self.assertEqual(proc.stderr.read(), b"")
         proc.stderr.close()
 
-    @unittest.skipUnless(os.environ.get("TOLVARIN_LARGE"), "set TOLVARIN_LARGE to dump a 4 GiB file")
+
+
+@unittest.skipIf(WINDOWS, "a sparse file and a pipe read by this harness")
+class Large(Case):
     def test_beyond_four_gib(self):
         size = (4 << 30) + 5
         path = self.file(b"")
@@ -255,7 +258,7 @@ class Streams(Case):
             tail = (tail + chunk)[-64:]
         self.assertEqual(proc.wait(), 0)
         self.assertEqual(total, (size // 8) * 18 + 17)
-        self.assertEqual(tail[-36:], b"0000000000000000 \n0102030405000000 ")
+        self.assertEqual(tail[-35:], b"0000000000000000 \n0102030405000000 ")
 
 
 if __name__ == "__main__":
