@@ -26,13 +26,8 @@ void CommitOutput(size_t count) { used += count; }
 size_t OutputRoom() { return outputBufferSize - used; }
 
 void WriteOutput(const char* bytes, size_t count) {
-    while (count > 0) {
-        size_t piece = count < outputBufferSize ? count : outputBufferSize;
-        memcpy(ReserveOutput(piece), bytes, piece);
-        CommitOutput(piece);
-        bytes += piece;
-        count -= piece;
-    }
+    memcpy(ReserveOutput(count), bytes, count);
+    CommitOutput(count);
 }
 
 void WriteText(const char* text) { WriteOutput(text, strlen(text)); }

@@ -16,6 +16,7 @@ void CommitOutput(size_t count);
 // How many bytes ReserveOutput can hand out before it has to flush.
 size_t OutputRoom();
 
+// Writes `count` bytes (at most outputBufferSize) or a terminated text.
 void WriteOutput(const char* bytes, size_t count);
 void WriteText(const char* text);
 

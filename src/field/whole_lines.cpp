@@ -48,11 +48,18 @@ int32_t windowFrom[maxBlocks][4];  // A and B of the low half, A and B of the hi
 int32_t sourceOf[maxPeriodOut];
 bool highOf[maxPeriodOut];
 
+bool VectorAvailable() {
 #ifdef TOLVARIN_AVX2
-bool useVector = __builtin_cpu_supports("avx2");
+    // This may run among the static constructors, before the compiler's own
+    // processor detection has run: run it first.
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx2");
 #else
-bool useVector = false;
+    return false;
 #endif
+}
+
+bool useVector = VectorAvailable();
 
 size_t Gcd(size_t a, size_t b) {
     while (b != 0) {
@@ -207,10 +214,6 @@ void DumpWholeLines() {
 }
 
 bool SelectVectorLines(bool wanted) {
-#ifdef TOLVARIN_AVX2
-    useVector = wanted && __builtin_cpu_supports("avx2");
-#else
-    (void)wanted;
-#endif
+    useVector = wanted && VectorAvailable();
     return useVector;
 }
