@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <numeric>
 
 #include "common/input.h"
 #include "common/output.h"
@@ -60,15 +61,6 @@ bool VectorAvailable() {
 }
 
 bool useVector = VectorAvailable();
-
-size_t Gcd(size_t a, size_t b) {
-    while (b != 0) {
-        size_t r = a % b;
-        a = b;
-        b = r;
-    }
-    return a;
-}
 
 // Fills row `half` (0 or 1) of block `block` for output positions
 // [start, start + 16): window A starts at the first byte shown, window B at
@@ -164,7 +156,7 @@ size_t PlanWholeLines() {
     size_t fields = strlen(layoutText);
     for (size_t i = 0; i < fields; ++i) lineIn += static_cast<size_t>(layoutText[i] - '0');
     size_t lineOut = 2 * lineIn + fields + 1;
-    size_t lines = 32 / Gcd(lineOut, 32);
+    size_t lines = 32 / std::gcd(lineOut, size_t{32});
     while (lines * lineOut < 2048) lines *= 2;
     periodIn = lines * lineIn;
     periodOut = lines * lineOut;
