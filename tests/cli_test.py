@@ -8,6 +8,8 @@ Configuration comes from the environment:
   TOLVARIN_NEWLINE   "crlf" where standard output writes CR LF for each LF
 Expected texts are converted with iconv, never taken from the program.
 """
+import array
+import fcntl
 import os
 import random
 import signal
@@ -15,7 +17,10 @@ import stat
 import subprocess
 import sys
 import tempfile
+import termios
 import threading
+import time
+import tty
 import unittest
 
 TOOL = os.environ.get("TOLVARIN", "")
@@ -228,8 +233,35 @@ class Streams(Case):
         self.check(["/proc/version", "-B", "4"], reference_dump(version, "4", True), 0)
 
     @unittest.skipIf(WINDOWS, LINUX_ONLY)
-    def test_read_error(self):
+    def test_read_errors(self):
+        # /proc/self/mem fails at its first byte.
         self.check(["/proc/self/mem", "-B", "1"], encode(READ_ERROR) + b"/proc/self/mem\n", 1)
+        # A terminal fails once its other side has gone: the dump so far
+        # stands, then the message on a line of its own.
+        message = encode(READ_ERROR) + b"/dev/stdin\n"
+        cases = [(bytes(range(1, 8)), b"01020304 \n05060700 \n" + message),
+                 (bytes(range(1, 9)), b"01020304 \n05060708 \n" + message)]
+        for data, expected in cases:
+            with self.subTest(data=data.hex()):
+                self.assertEqual(self.dump_terminal(data, ["/dev/stdin", "-B", "4"]), (expected, b"", 1))
+
+    @staticmethod
+    def dump_terminal(data, args):
+        """Runs the tool on a raw pseudo-terminal holding `data`, and hangs
+        the terminal up once the tool has read it."""
+        master, slave = os.openpty()
+        tty.setraw(slave)
+        os.write(master, data)
+        proc = subprocess.Popen([TOOL] + args, stdin=slave, stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+        unread = array.array("i", [len(data)])
+        deadline = time.monotonic() + 10
+        while unread[0] and time.monotonic() < deadline:
+            time.sleep(0.01)
+            fcntl.ioctl(slave, termios.FIONREAD, unread)
+        os.close(master)
+        os.close(slave)
+        out, err = proc.communicate(timeout=10)
+        return out, err, proc.returncode
 
     def test_failed_writes(self):
         small = self.file(bytes(range(20)))
