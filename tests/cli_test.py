@@ -233,6 +233,18 @@ class Streams(Case):
         self.check(["/proc/version", "-B", "4"], reference_dump(version, "4", True), 0)
 
     @unittest.skipIf(WINDOWS, LINUX_ONLY)
+    def test_refused_arguments_leave_the_input_unopened(self):
+        # Opening a FIFO that has no writer would block: the refusal comes at
+        # once only if the input is never opened.
+        fifo = os.path.join(self.dir.name, "fifo")
+        os.mkfifo(fifo)
+        cases = [("-x", "112444", ORDER_MESSAGE), ("-B", "1" * 31, LENGTH_MESSAGE), ("-L", "3", CHARACTER_MESSAGE)]
+        for order, layout, message in cases:
+            with self.subTest(order=order, layout=layout):
+                result = subprocess.run([TOOL, fifo, order, layout], stdout=subprocess.PIPE, timeout=10)
+                self.assertEqual((result.stdout, result.returncode), (encode(message), 1))
+
+    @unittest.skipIf(WINDOWS, LINUX_ONLY)
     def test_read_errors(self):
         # /proc/self/mem fails at its first byte.
         self.check(["/proc/self/mem", "-B", "1"], encode(READ_ERROR) + b"/proc/self/mem\n", 1)
