@@ -4,14 +4,14 @@
 Configuration comes from the environment:
   TOLVARIN           the program to run
   TOLVARIN_RUNNER    a command to run it under (for example: wine)
-  TOLVARIN_ENCODING  the encoding of its texts (CP932 unless said)
-  TOLVARIN_NEWLINE   "crlf" where standard output writes CR LF for each LF
+  TOLVARIN_NEWLINE   "crlf" where the program ends its lines with CR LF
 Expected texts are converted with iconv, never taken from the program.
 """
 import array
 import fcntl
 import os
 import random
+import select
 import signal
 import stat
 import subprocess
@@ -25,7 +25,6 @@ import unittest
 
 TOOL = os.environ.get("TOLVARIN", "")
 RUNNER = os.environ.get("TOLVARIN_RUNNER", "").split()
-ENCODING = os.environ.get("TOLVARIN_ENCODING", "CP932")
 CRLF = os.environ.get("TOLVARIN_NEWLINE", "") == "crlf"
 WINDOWS = bool(RUNNER)
 SOURCE_DIR = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
@@ -53,9 +52,9 @@ EXAMPLE_BIG = b"00 01 0203 04050607 08090A0B 0C0D0E0F \n10 11 1213 "
 EXAMPLE_LITTLE = b"00 01 0302 07060504 0B0A0908 0F0E0D0C \n10 11 1312 "
 
 
-def encode(text):
-    """The text in the tool's encoding, converted by iconv."""
-    return subprocess.run(["iconv", "-f", "UTF-8", "-t", ENCODING], input=text.encode(),
+def encode(text, encoding="CP932"):
+    """The text in `encoding`, converted by iconv."""
+    return subprocess.run(["iconv", "-f", "UTF-8", "-t", encoding], input=text.encode(),
                           stdout=subprocess.PIPE, check=True).stdout
 
 
@@ -79,6 +78,32 @@ def reference_dump(data, layout, big):
             if len(got) < width:
                 return bytes(out)
         out += b"\n"
+
+
+def whole_fields(data, layout, big):
+    """What the dump must have written once `data` has arrived: every whole
+    field, and the line end of every whole line."""
+    pos, end = 0, 0
+    while True:
+        for digit in layout:
+            pos += int(digit)
+            if pos > len(data):
+                return reference_dump(data[:end], layout, big)
+            end = pos
+
+
+def read_for(stream, count, seconds=1.0):
+    """Reads from the pipe `stream` until `count` bytes came or `seconds` passed."""
+    got, deadline = b"", time.monotonic() + seconds
+    while len(got) < count:
+        left = deadline - time.monotonic()
+        if left <= 0 or not select.select([stream], [], [], left)[0]:
+            break
+        chunk = os.read(stream.fileno(), count - len(got))
+        if not chunk:
+            break
+        got += chunk
+    return got
 
 
 def run(args, stdin=None, stdout=subprocess.PIPE):
@@ -111,7 +136,6 @@ class Usage(Case):
             with self.subTest(args=args):
                 self.check(args, screen, 0)
 
-    @unittest.skipUnless(ENCODING == "CP932", "byte counts are those of Shift_JIS")
     def test_shift_jis_bytes(self):
         for text, size in USAGE:
             self.assertEqual(len(encode(text)), size, text)
@@ -212,7 +236,7 @@ LINUX_ONLY = "/dev/stdin, FIFOs, /proc and SIGPIPE are Linux's"
 class Streams(Case):
     @unittest.skipIf(WINDOWS, LINUX_ONLY)
     def test_inputs_without_a_size(self):
-        data = bytes(random.Random(3).getrandbits(8) for _ in range(200_001))
+        data = random.Random(3).randbytes(200_001)
         expected = reference_dump(data, "112444", False)
         self.check(["/dev/stdin", "-L", "112444"], expected, 0, stdin=data)
 
@@ -293,6 +317,81 @@ class Streams(Case):
         self.assertEqual(proc.stderr.read(), b"")
         proc.stderr.close()
 
+
+
+class Live(Case):
+    """Inputs that pause: every whole field is out before the tool waits."""
+
+    PIECES = [b"\x01", b"\x02\x03", b"\x04\x05\x06", bytes(range(7, 12)), bytes(range(256)) * 20 + b"\x0c"]
+
+    def test_whole_fields_are_out_before_each_wait(self):
+        # Each way in, and how the input ends: Wine shows a FIFO to the
+        # Windows program as a pipe.
+        cases = [("fifo", "close")]
+        if not WINDOWS:
+            cases += [("stdin", "close"), ("pty", "sigint")]
+        for source, ending in cases:
+            with self.subTest(source=source, ending=ending):
+                self.feed_in_pieces(source, ending)
+
+    def feed_in_pieces(self, source, ending):
+        layout, big = "14", False
+        stdin, feeder, closers = None, None, []
+        if source == "fifo":
+            # Held open for reading too, so that the tool never finds it
+            # without a writer before the first piece.
+            path = os.path.join(self.dir.name, "fifo")
+            os.mkfifo(path)
+            feeder = os.open(path, os.O_RDWR)
+        elif source == "stdin":
+            path, (stdin, feeder) = "/dev/stdin", os.pipe()
+        else:
+            feeder, terminal = os.openpty()
+            tty.setraw(terminal)
+            path = os.ttyname(terminal)
+            closers.append(terminal)
+        proc = subprocess.Popen(RUNNER + [TOOL, path, "-L", layout], stdin=stdin, stdout=subprocess.PIPE,
+                                stderr=subprocess.DEVNULL, preexec_fn=lambda: signal.signal(signal.SIGINT,
+                                                                                           signal.SIG_DFL))
+        if stdin is not None:
+            os.close(stdin)
+        sent, shown = b"", b""
+        try:
+            for piece in self.PIECES:
+                os.write(feeder, piece)
+                sent += piece
+                expected = console(whole_fields(sent, layout, big))
+                # The first piece's output also waits for the program to start.
+                shown += read_for(proc.stdout, len(expected) - len(shown), 10 if not shown else 1)
+                self.assertEqual(shown, expected, f"after {len(sent)} bytes")
+        finally:
+            if ending == "sigint":
+                proc.send_signal(signal.SIGINT)
+            os.close(feeder)
+            for fd in closers:
+                os.close(fd)
+            rest = proc.stdout.read()
+            proc.stdout.close()
+            code = proc.wait(timeout=10)
+        if ending == "sigint":
+            self.assertEqual((rest, code), (b"", -signal.SIGINT))
+        else:
+            self.assertEqual((shown + rest, code), (console(reference_dump(sent, layout, big)), 0))
+
+    @unittest.skipIf(WINDOWS, "non-blocking descriptors are Linux's")
+    def test_non_blocking_output_read_slowly(self):
+        data = random.Random(5).randbytes(400_000)
+        reader, writer = os.pipe()
+        os.set_blocking(writer, False)
+        proc = subprocess.Popen([TOOL, self.file(data), "-B", "8"], stdout=writer, stderr=subprocess.PIPE)
+        os.close(writer)
+        out = b""
+        while chunk := os.read(reader, 32768):
+            out += chunk
+            time.sleep(0.002)
+        os.close(reader)
+        self.assertEqual((out, proc.wait(), proc.stderr.read()), (reference_dump(data, "8", True), 0, b""))
+        proc.stderr.close()
 
 
 @unittest.skipIf(WINDOWS, "a sparse file and a pipe read by this harness")

@@ -1,15 +1,13 @@
 #include "dump_compare.h"
 
-#include <sys/types.h>
-
-#include <cerrno>
+#include <cstdint>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 
 #include "common/input.h"
 #include "common/output.h"
 #include "common/state.h"
+#include "common/system.h"
 #include "driver/line_loop.h"
 
 namespace {
@@ -17,64 +15,96 @@ namespace {
 struct Source {
     const uint8_t* data;
     size_t size;
-    size_t piece;
-    bool failAtEnd;
-};
+    Arrival arrival;
+    size_t delivered;  // bytes handed to the tool
+    size_t pieceLeft;  // of the piece being handed over
+    bool paused;       // the next read waits
+} source;
 
-ssize_t ReadSource(void* cookie, char* buffer, size_t wanted) {
-    Source* source = static_cast<Source*>(cookie);
-    if (source->size == 0) {
-        if (!source->failAtEnd) return 0;
-        errno = EIO;
-        return -1;
+std::string written;
+size_t heldWaits;
+
+// How many bytes the dump has to have written once `bytes` have arrived:
+// every whole field, and the line end of every whole line.
+size_t WholeFieldsOutput(size_t bytes) {
+    size_t lineIn = 0;
+    size_t fields = strlen(layoutText);
+    for (size_t i = 0; i < fields; ++i) lineIn += static_cast<size_t>(layoutText[i] - '0');
+    size_t length = bytes / lineIn * (2 * lineIn + fields + lineEndLength);
+    bytes %= lineIn;
+    for (size_t i = 0; i < fields; ++i) {
+        size_t width = static_cast<size_t>(layoutText[i] - '0');
+        if (width > bytes) break;
+        bytes -= width;
+        length += 2 * width + 1;
     }
-    size_t count = wanted < source->piece ? wanted : source->piece;
-    if (count > source->size) count = source->size;
-    memcpy(buffer, source->data, count);
-    source->data += count;
-    source->size -= count;
-    return static_cast<ssize_t>(count);
+    return length;
 }
 
 }  // namespace
 
-DumpResult RunDump(const uint8_t* data, size_t size, size_t piece, bool failAtEnd, const char* layout, bool big,
-                   bool wholeLines) {
+bool SystemOpenInput(const char*) { return true; }
+
+void SystemCloseInput() {}
+
+bool SystemInputWouldWait() { return source.paused; }
+
+long SystemRead(unsigned char* buffer, size_t count) {
+    if (source.paused) {
+        if (written.size() != WholeFieldsOutput(source.delivered)) ++heldWaits;
+        source.paused = false;
+    }
+    size_t left = source.size - source.delivered;
+    if (left == 0) return source.arrival.failAtEnd ? -1 : 0;
+    if (source.pieceLeft == 0) source.pieceLeft = left < source.arrival.piece ? left : source.arrival.piece;
+    size_t got = count < source.pieceLeft ? count : source.pieceLeft;
+    memcpy(buffer, source.data + source.delivered, got);
+    source.delivered += got;
+    source.pieceLeft -= got;
+    source.paused = source.pieceLeft == 0 && source.arrival.pauses;
+    return static_cast<long>(got);
+}
+
+bool SystemWrite(const char* bytes, size_t count) {
+    written.append(bytes, count);
+    return true;
+}
+
+DumpResult RunDump(const uint8_t* data, size_t size, Arrival arrival, const char* layout, bool big, bool wholeLines) {
     strncpy(layoutText, layout, sizeof layoutText - 1);
     bigEndian = big ? 1 : 0;
-
-    Source source{data, size, piece, failAtEnd};
-    cookie_io_functions_t functions{ReadSource, nullptr, nullptr, nullptr};
-    AttachInput(fopencookie(&source, "rb", functions));
-
-    char* text = nullptr;
-    size_t length = 0;
-    FILE* sink = open_memstream(&text, &length);
-    SetOutputStream(sink);
+    source = Source{data, size, arrival, 0, 0, arrival.pauses};
+    written.clear();
+    heldWaits = 0;
+    OpenInput("");
     if (wholeLines)
         DumpInput();
     else
-        RunLineLoop();
+        RunLineLoop(SIZE_MAX);
     FlushOutput();
-    DumpResult result{std::string(), InputFailed()};
     CloseInput();
-    SetOutputStream(nullptr);
-    fclose(sink);
-    result.output.assign(text, length);
-    free(text);
-    return result;
+    return DumpResult{written, InputFailed(), heldWaits};
 }
 
-std::string CompareDumps(const uint8_t* data, size_t size, size_t piece, bool failAtEnd, const char* layout,
-                         bool big) {
-    DumpResult fast = RunDump(data, size, piece, failAtEnd, layout, big, true);
-    DumpResult plain = RunDump(data, size, piece, failAtEnd, layout, big, false);
-    if (fast.readFailed != failAtEnd || plain.readFailed != failAtEnd) return "read failure not reported";
-    if (fast.output == plain.output) return std::string();
-    size_t at = 0;
-    while (at < fast.output.size() && at < plain.output.size() && fast.output[at] == plain.output[at]) ++at;
+std::string CompareDumps(const uint8_t* data, size_t size, Arrival arrival, const char* layout, bool big) {
+    DumpResult fast = RunDump(data, size, arrival, layout, big, true);
+    DumpResult plain = RunDump(data, size, arrival, layout, big, false);
     char where[200];
-    snprintf(where, sizeof where, "layout %s, %s, %zu bytes: outputs of %zu and %zu bytes differ at byte %zu",
-             layout, big ? "-B" : "-L", size, fast.output.size(), plain.output.size(), at);
+    int head = snprintf(where, sizeof where, "layout %s, %s, %zu bytes in pieces of %zu%s: ", layout,
+                        big ? "-B" : "-L", size, arrival.piece, arrival.pauses ? " with pauses" : "");
+    char* tail = where + head;
+    size_t room = sizeof where - static_cast<size_t>(head);
+    if (fast.readFailed != arrival.failAtEnd || plain.readFailed != arrival.failAtEnd) {
+        snprintf(tail, room, "read failure not reported");
+    } else if (fast.heldWaits != 0 || plain.heldWaits != 0) {
+        snprintf(tail, room, "%zu and %zu waits with whole fields held back", fast.heldWaits, plain.heldWaits);
+    } else if (fast.output != plain.output) {
+        size_t at = 0;
+        while (at < fast.output.size() && at < plain.output.size() && fast.output[at] == plain.output[at]) ++at;
+        snprintf(tail, room, "outputs of %zu and %zu bytes differ at byte %zu", fast.output.size(),
+                 plain.output.size(), at);
+    } else {
+        return std::string();
+    }
     return where;
 }

@@ -1,6 +1,8 @@
 // The fast whole-line dump prints exactly what the field-by-field line loop
-// prints, for many layouts, both byte orders, both formatters, and every
-// length around the points where the fast path hands over to the line loop.
+// prints, for many layouts, both byte orders, every formatter, every length
+// around the points where the fast path hands over to the line loop, and
+// inputs that arrive in pieces with pauses between them; and at every pause
+// every whole field is already out.
 
 #include <cstdio>
 #include <cstring>
@@ -16,9 +18,11 @@ namespace {
 
 int failures = 0;
 
-void Expect(const std::string& difference, const char* formatter) {
+const char* const formatterNames[] = {"portable", "SSSE3", "AVX2"};
+
+void Expect(const std::string& difference, int formatter) {
     if (difference.empty()) return;
-    if (++failures <= 20) printf("FAIL (%s formatter): %s\n", formatter, difference.c_str());
+    if (++failures <= 20) printf("FAIL (%s formatter): %s\n", formatterNames[formatter], difference.c_str());
 }
 
 std::vector<size_t> LengthsToTry(size_t lineIn, size_t periodIn) {
@@ -45,31 +49,39 @@ int main() {
     std::vector<uint8_t> data(600 * 1024);
     for (uint8_t& b : data) b = static_cast<uint8_t>(random());
 
-    std::vector<bool> formatters = {false};
-    if (SelectVectorLines(true)) formatters.push_back(true);
+    int formatters = SelectFormatter(2) + 1;
     int runs = 0;
-    for (bool vector : formatters) {
-        SelectVectorLines(vector);
-        const char* name = vector ? "vector" : "portable";
+    for (int formatter = 0; formatter < formatters; ++formatter) {
+        SelectFormatter(formatter);
         for (const std::string& layout : layouts) {
             for (int big = 0; big < 2; ++big) {
                 strncpy(layoutText, layout.c_str(), sizeof layoutText - 1);
                 bigEndian = big;
                 size_t lineIn = 0;
                 for (char c : layout) lineIn += static_cast<size_t>(c - '0');
-                for (size_t length : LengthsToTry(lineIn, PlanWholeLines())) {
-                    Expect(CompareDumps(data.data(), length, 1 << 20, false, layout.c_str(), big), name);
+                size_t periodIn = PlanWholeLines();
+                for (size_t length : LengthsToTry(lineIn, periodIn)) {
+                    Expect(CompareDumps(data.data(), length, {1 << 20, false, false}, layout.c_str(), big), formatter);
                     ++runs;
                 }
-                // Past several input blocks, with the stream giving odd-sized
-                // pieces and ending in a read error.
-                Expect(CompareDumps(data.data(), data.size() - 7, 4093, false, layout.c_str(), big), name);
-                Expect(CompareDumps(data.data(), 300001, 65537, true, layout.c_str(), big), name);
+                // Past several input blocks, in odd-sized pieces, ending in a
+                // read error; then a few periods arriving in pieces of every
+                // size that matters, with a pause after each.
+                Expect(CompareDumps(data.data(), data.size() - 7, {4093, false, false}, layout.c_str(), big), formatter);
+                Expect(CompareDumps(data.data(), 300001, {65537, false, true}, layout.c_str(), big), formatter);
                 runs += 2;
+                size_t pieces[] = {1, 3, lineIn - 1, lineIn + 1, periodIn - 1, periodIn, periodIn + 5, 3 * periodIn};
+                for (size_t piece : pieces) {
+                    if (piece == 0) continue;
+                    bool fail = piece % 2 == 1;
+                    Arrival arrival{piece, true, fail};
+                    Expect(CompareDumps(data.data(), 4 * periodIn + lineIn / 2, arrival, layout.c_str(), big), formatter);
+                    ++runs;
+                }
             }
         }
     }
-    printf("%d comparisons over %zu layouts with %zu formatters: %d failed\n", runs, layouts.size(),
-           formatters.size(), failures);
+    printf("%d comparisons over %zu layouts with %d formatters: %d failed\n", runs, layouts.size(), formatters,
+           failures);
     return failures == 0 ? 0 : 1;
 }

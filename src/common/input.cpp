@@ -2,11 +2,8 @@
 
 #include <cstring>
 
-#include "common/state.h"
-
-#ifndef _WIN32
-#include <sys/stat.h>
-#endif
+#include "common/output.h"
+#include "common/system.h"
 
 namespace {
 
@@ -14,70 +11,60 @@ constexpr size_t slack = 32;
 unsigned char block[inputBlockSize + slack];
 size_t blockStart;  // first unread byte
 size_t blockEnd;    // one past the last byte read in
-bool streamEnded;   // the stream reported its end or an error
+bool streamEnded;   // the input reported its end or a failure
+bool readFailed;
 
-// Keeps the unread bytes, moved to the front, and fills the rest of the
-// buffer. fread returns short only at the end of the input or on an error,
-// so one call either fills the buffer or finds the end.
-void Refill() {
+// Keeps the unread bytes, moved to the front, and reads into the rest of the
+// buffer until it is full or the input ends. An input that would make the
+// next read wait is left alone once `wanted` bytes are there, or when the
+// caller may not wait; otherwise everything written so far is flushed before
+// the read waits.
+void Fill(size_t wanted, bool mayWait) {
     size_t left = blockEnd - blockStart;
     memmove(block, block + blockStart, left);
     blockStart = 0;
     blockEnd = left;
-    if (streamEnded) return;
-    size_t wanted = inputBlockSize - blockEnd;
-    size_t got = fread(block + blockEnd, 1, wanted, inputFile);
-    blockEnd += got;
-    if (got < wanted) streamEnded = true;
+    while (!streamEnded && blockEnd < inputBlockSize) {
+        if (SystemInputWouldWait()) {
+            if (blockEnd >= wanted || !mayWait) return;
+            FlushOutput();
+        }
+        long got = SystemRead(block + blockEnd, inputBlockSize - blockEnd);
+        if (got <= 0) {
+            streamEnded = true;
+            readFailed = got < 0;
+            return;
+        }
+        blockEnd += static_cast<size_t>(got);
+    }
 }
 
 }  // namespace
 
 bool OpenInput(const char* path) {
-    FILE* stream = nullptr;
-#ifdef _WIN32
-    if (fopen_s(&stream, path, "rb") != 0) return false;
-#else
-    stream = fopen(path, "rb");
-    if (stream == nullptr) return false;
-    // A directory opens for reading here but has no bytes to give.
-    struct stat status;
-    if (fstat(fileno(stream), &status) != 0 || S_ISDIR(status.st_mode)) {
-        fclose(stream);
-        return false;
-    }
-#endif
-    // Whole blocks go straight from the system into the block buffer.
-    setvbuf(stream, nullptr, _IONBF, 0);
-    AttachInput(stream);
-    return true;
-}
-
-void AttachInput(FILE* stream) {
-    inputFile = stream;
     blockStart = blockEnd = 0;
-    streamEnded = false;
+    streamEnded = readFailed = false;
+    return SystemOpenInput(path);
 }
 
-void CloseInput() {
-    if (inputFile != nullptr) fclose(inputFile);
-    inputFile = nullptr;
-}
+void CloseInput() { SystemCloseInput(); }
 
 int ReadByte() {
     if (blockStart == blockEnd) {
-        Refill();
+        Fill(1, true);
         if (blockStart == blockEnd) return -1;
     }
     return block[blockStart++];
 }
 
 size_t PeekInput(size_t wanted, const unsigned char** data) {
-    if (blockEnd - blockStart < wanted) Refill();
+    if (blockEnd - blockStart < wanted) Fill(wanted, false);
     *data = block + blockStart;
     return blockEnd - blockStart;
 }
 
 void SkipInput(size_t count) { blockStart += count; }
 
-bool InputFailed() { return inputFile != nullptr && ferror(inputFile) != 0; }
+size_t InputBuffered() { return blockEnd - blockStart; }
+
+bool InputFailed() { return readFailed; }

@@ -4,15 +4,13 @@
 #include <cstring>
 
 #include "common/input.h"
+#include "common/system.h"
 
 namespace {
 
 char buffer[outputBufferSize];
 size_t used;
-char lastFlushed;  // last byte handed to the stream, 0 before the first
-FILE* sink;
-
-FILE* Sink() { return sink != nullptr ? sink : stdout; }
+char lastFlushed;  // last byte handed to the system, 0 before the first
 
 }  // namespace
 
@@ -30,13 +28,19 @@ void WriteOutput(const char* bytes, size_t count) {
     CommitOutput(count);
 }
 
-void WriteText(const char* text) { WriteOutput(text, strlen(text)); }
+void WriteLines(const char* bytes) {
+    while (const char* end = strchr(bytes, '\n')) {
+        WriteOutput(bytes, static_cast<size_t>(end - bytes));
+        WriteOutput(lineEnd, lineEndLength);
+        bytes = end + 1;
+    }
+    WriteOutput(bytes, strlen(bytes));
+}
 
 void FlushOutput() {
     if (used == 0) return;
     lastFlushed = buffer[used - 1];
-    size_t written = fwrite(buffer, 1, used, Sink());
-    bool complete = written == used;
+    bool complete = SystemWrite(buffer, used);
     used = 0;
     if (!complete) EndProcess(1);
 }
@@ -46,11 +50,8 @@ bool OutputInsideLine() {
     return last != 0 && last != '\n';
 }
 
-void SetOutputStream(FILE* stream) { sink = stream; }
-
 void EndProcess(int status) {
     FlushOutput();
-    if (fflush(Sink()) != 0 || ferror(Sink())) status = 1;
     CloseInput();
     exit(status);
 }

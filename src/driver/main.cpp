@@ -25,16 +25,16 @@ int CheckLayoutString(const char* text) {
     return 0;
 }
 
-[[noreturn]] void Fail(const char* message) {
+[[noreturn]] void Fail(Text message) {
     WriteText(message);
     EndProcess(1);
 }
 
 // A message about the input, then the name as given, on a line of its own.
-[[noreturn]] void FailOnInput(const char* message) {
-    WriteText(message);
-    WriteText(inputPath);
-    WriteText("\n");
+[[noreturn]] void FailOnInput(int message) {
+    WriteText(TextOf(message));
+    WriteName(inputPath);
+    WriteLines("\n");
     EndProcess(1);
 }
 
@@ -42,7 +42,7 @@ int CheckLayoutString(const char* text) {
 
 int main(int argc, char** argv) {
     if (argc < 4) {
-        for (const char* line : usageLines) WriteText(line);
+        for (int line = 0; line < usageLineCount; ++line) WriteText(TextOf(line));
         EndProcess(0);
     }
 
@@ -52,31 +52,33 @@ int main(int argc, char** argv) {
     } else if (strcmp(order, "-b") == 0 || strcmp(order, "-B") == 0) {
         bigEndian = 1;
     } else {
-        Fail(byteOrderMessage);
+        Fail(TextOf(byteOrderText));
     }
 
     if (strlen(argv[3]) > layoutMaxLength) {
-        char message[256];
-        snprintf(message, sizeof message, layoutLengthMessage, layoutMaxLength);
-        Fail(message);
+        char shiftJis[128];
+        char utf8[128];
+        snprintf(shiftJis, sizeof shiftJis, shiftJisTexts[layoutLengthText], layoutMaxLength);
+        snprintf(utf8, sizeof utf8, utf8Texts[layoutLengthText], layoutMaxLength);
+        Fail(Text{shiftJis, utf8});
     }
     strncpy(layoutText, argv[3], sizeof layoutText);
-    if (CheckLayoutString(layoutText) != 0) Fail(layoutCharacterMessage);
+    if (CheckLayoutString(layoutText) != 0) Fail(TextOf(layoutCharacterText));
 
     // A longer name is not opened under its first 4,095 bytes: that would
     // dump a file other than the one named.
     strncpy(inputPath, argv[1], pathCapacity - 1);
     inputPath[pathCapacity - 1] = '\0';
     inputFile = nullptr;
-    if (strlen(argv[1]) >= pathCapacity || !OpenInput(inputPath)) FailOnInput(openErrorMessage);
+    if (strlen(argv[1]) >= pathCapacity || !OpenInput(inputPath)) FailOnInput(openErrorText);
 
     DumpInput();
 
     // A failed read is not the end of the input: say so on a line of its own.
     if (InputFailed()) {
         CloseInput();
-        if (OutputInsideLine()) WriteText("\n");
-        FailOnInput(readErrorMessage);
+        if (OutputInsideLine()) WriteLines("\n");
+        FailOnInput(readErrorText);
     }
     EndProcess(0);
 }

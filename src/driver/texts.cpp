@@ -1,6 +1,7 @@
 #include "driver/texts.h"
 
-const char* const usageLines[usageLineCount] = {
+// TEXT_TABLE names the table of the encoding this compilation is for.
+const char* const TEXT_TABLE[textCount] = {
     "表示レイアウト（フォーマット）文字列指定ダンプ\n",
     "使い方:Tolvarin [入力ファイル名] \n",
     "                     [バイトオーダー：-L or -B] \n",
@@ -13,10 +14,9 @@ const char* const usageLines[usageLineCount] = {
     "  8 - 8バイト\n",
     "[例]\n",
     "C:\\>Tolvarin TEST.bin -B 112444\n",
+    "エンディアンは -l か -L か -b か -B で 指定して下さい\n",
+    "表示レイアウト（フォーマット）文字列は%d文字以下で指定して下さい\n",
+    "表示レイアウト（フォーマット）文字列は [1 or 2 or 4 or 8] で指定して下さい\n",
+    "ファイルオープンエラー\n",
+    "ファイルリードエラー\n",
 };
-
-const char byteOrderMessage[] = "エンディアンは -l か -L か -b か -B で 指定して下さい\n";
-const char layoutLengthMessage[] = "表示レイアウト（フォーマット）文字列は%d文字以下で指定して下さい\n";
-const char layoutCharacterMessage[] = "表示レイアウト（フォーマット）文字列は [1 or 2 or 4 or 8] で指定して下さい\n";
-const char openErrorMessage[] = "ファイルオープンエラー\n";
-const char readErrorMessage[] = "ファイルリードエラー\n";

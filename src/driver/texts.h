@@ -1,13 +1,21 @@
 // The tool's messages and usage screen. The file that defines them is
-// compiled with the console encoding as its execution character set, so the
-// bytes in the program are Shift_JIS (or UTF-8 in a build that asks for it).
+// compiled twice, with Shift_JIS and with UTF-8 as its execution character
+// set, so each text is in the program in both encodings.
 #pragma once
 
-constexpr int usageLineCount = 12;
-extern const char* const usageLines[usageLineCount];
+#include "common/output.h"
 
-extern const char byteOrderMessage[];
-extern const char layoutLengthMessage[];  // holds %d for the longest length
-extern const char layoutCharacterMessage[];
-extern const char openErrorMessage[];
-extern const char readErrorMessage[];
+enum TextId {
+    usageLineCount = 12,  // the usage screen: texts 0 to 11
+    byteOrderText = usageLineCount,
+    layoutLengthText,  // holds %d for the longest length
+    layoutCharacterText,
+    openErrorText,
+    readErrorText,
+    textCount
+};
+
+extern const char* const shiftJisTexts[textCount];
+extern const char* const utf8Texts[textCount];
+
+inline Text TextOf(int id) { return Text{shiftJisTexts[id], utf8Texts[id]}; }

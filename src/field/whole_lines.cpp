@@ -9,15 +9,22 @@
 #include "common/state.h"
 #include "field/hex_pairs.h"
 
-#if defined(__GNUC__) && defined(__x86_64__) && defined(__linux__)
-#define TOLVARIN_AVX2 1
+#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+#define TOLVARIN_X86 1
 #include <immintrin.h>
+// 32-bit Windows keeps the stack 4-byte aligned: the vector formatters
+// realign it on entry, so that a vector spilled to the stack is aligned.
+#ifdef __i386__
+#define VECTOR_ENTRY __attribute__((force_align_arg_pointer))
+#else
+#define VECTOR_ENTRY
+#endif
 #endif
 
 namespace {
 
-// 30 fields of 8 bytes make the longest line: 240 input bytes, 511 output
-// bytes. A period holds at most 32 such lines.
+// 30 fields of 8 bytes make the longest line: 240 input bytes, 512 output
+// bytes with a two-byte line end. A period holds at most 32 such lines.
 constexpr size_t maxPeriodOut = 16384;
 constexpr size_t maxPeriodIn = 8192;
 constexpr size_t maxBlocks = maxPeriodOut / 32;
@@ -49,18 +56,22 @@ int32_t windowFrom[maxBlocks][4];  // A and B of the low half, A and B of the hi
 int32_t sourceOf[maxPeriodOut];
 bool highOf[maxPeriodOut];
 
-bool VectorAvailable() {
-#ifdef TOLVARIN_AVX2
+// The formatters, best last: each needs the processor to have what the
+// one before it needs.
+enum Formatter { portable, ssse3, avx2 };
+
+Formatter BestFormatter() {
+#ifdef TOLVARIN_X86
     // This may run among the static constructors, before the compiler's own
     // processor detection has run: run it first.
     __builtin_cpu_init();
-    return __builtin_cpu_supports("avx2");
-#else
-    return false;
+    if (__builtin_cpu_supports("avx2")) return avx2;
+    if (__builtin_cpu_supports("ssse3")) return ssse3;
 #endif
+    return portable;
 }
 
-bool useVector = VectorAvailable();
+Formatter formatter = BestFormatter();
 
 // Fills row `half` (0 or 1) of block `block` for output positions
 // [start, start + 16): window A starts at the first byte shown, window B at
@@ -105,17 +116,42 @@ void FormatPortable(const unsigned char* in, size_t periods, char* out) {
     }
 }
 
-#ifdef TOLVARIN_AVX2
+#ifdef TOLVARIN_X86
+// Per 16 output bytes: gather each position's input byte from two windows,
+// keep its high or low nibble, turn the nibble into its digit, and add the
+// offset that makes a space or a line end of the positions between fields.
+__attribute__((target("ssse3"))) VECTOR_ENTRY void FormatSsse3(const unsigned char* in, size_t periods,
+                                                               char* out) {
+    const __m128i digits = _mm_setr_epi8('0', '1', '2', '3', '4', '5', '6', '7', '8', '9', 'A', 'B', 'C', 'D', 'E', 'F');
+    const size_t blocks = periodOut / 32;
+    for (size_t period = 0; period < periods; ++period) {
+        for (size_t block = 0; block < blocks; ++block) {
+            for (int half = 0; half < 2; ++half) {
+                const int32_t* from = windowFrom[block] + 2 * half;
+                const __m128i* plan = reinterpret_cast<const __m128i*>(blockPlan[block]) + half;
+                __m128i windowA = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + from[0]));
+                __m128i windowB = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + from[1]));
+                __m128i bytes = _mm_or_si128(_mm_shuffle_epi8(windowA, plan[2 * shuffleA]),
+                                             _mm_shuffle_epi8(windowB, plan[2 * shuffleB]));
+                __m128i nibbles = _mm_or_si128(_mm_and_si128(bytes, plan[2 * lowDigit]),
+                                               _mm_and_si128(_mm_srli_epi16(bytes, 4), plan[2 * highDigit]));
+                __m128i chars = _mm_add_epi8(_mm_shuffle_epi8(digits, nibbles), plan[2 * fixedChar]);
+                _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 32 * block + 16 * half), chars);
+            }
+        }
+        in += periodIn;
+        out += periodOut;
+    }
+}
+
 __attribute__((target("avx2"))) inline __m256i LoadWindows(const unsigned char* low, const unsigned char* high) {
     __m128i lowHalf = _mm_loadu_si128(reinterpret_cast<const __m128i*>(low));
     __m128i highHalf = _mm_loadu_si128(reinterpret_cast<const __m128i*>(high));
     return _mm256_inserti128_si256(_mm256_castsi128_si256(lowHalf), highHalf, 1);
 }
 
-// Per 32 output bytes: gather each position's input byte from two windows,
-// keep its high or low nibble, turn the nibble into its digit, and add the
-// offset that makes a space or a line feed of the positions between fields.
-__attribute__((target("avx2"))) void FormatVector(const unsigned char* in, size_t periods, char* out) {
+// The same, 32 output bytes at a time: both halves in one register.
+__attribute__((target("avx2"))) VECTOR_ENTRY void FormatAvx2(const unsigned char* in, size_t periods, char* out) {
     const __m256i digits = _mm256_setr_epi8('0', '1', '2', '3', '4', '5', '6', '7', '8', '9', 'A', 'B', 'C', 'D',
                                             'E', 'F', '0', '1', '2', '3', '4', '5', '6', '7', '8', '9', 'A', 'B',
                                             'C', 'D', 'E', 'F');
@@ -140,13 +176,18 @@ __attribute__((target("avx2"))) void FormatVector(const unsigned char* in, size_
 #endif
 
 void Format(const unsigned char* in, size_t periods, char* out) {
-#ifdef TOLVARIN_AVX2
-    if (useVector) {
-        FormatVector(in, periods, out);
-        return;
-    }
+    switch (formatter) {
+#ifdef TOLVARIN_X86
+        case avx2:
+            FormatAvx2(in, periods, out);
+            return;
+        case ssse3:
+            FormatSsse3(in, periods, out);
+            return;
 #endif
-    FormatPortable(in, periods, out);
+        default:
+            FormatPortable(in, periods, out);
+    }
 }
 
 }  // namespace
@@ -155,7 +196,7 @@ size_t PlanWholeLines() {
     size_t lineIn = 0;
     size_t fields = strlen(layoutText);
     for (size_t i = 0; i < fields; ++i) lineIn += static_cast<size_t>(layoutText[i] - '0');
-    size_t lineOut = 2 * lineIn + fields + 1;
+    size_t lineOut = 2 * lineIn + fields + lineEndLength;
     size_t lines = 32 / std::gcd(lineOut, size_t{32});
     while (lines * lineOut < 2048) lines *= 2;
     periodIn = lines * lineIn;
@@ -179,8 +220,10 @@ size_t PlanWholeLines() {
             periodTemplate[out] = ' ';
             sourceOf[out++] = -1;
         }
-        periodTemplate[out] = '\n';
-        sourceOf[out++] = -1;
+        for (size_t k = 0; k < lineEndLength; ++k) {
+            periodTemplate[out] = lineEnd[k];
+            sourceOf[out++] = -1;
+        }
     }
 
     for (size_t block = 0; block < periodOut / 32; ++block) {
@@ -191,7 +234,6 @@ size_t PlanWholeLines() {
 }
 
 void DumpWholeLines() {
-    PlanWholeLines();
     for (;;) {
         const unsigned char* in = nullptr;
         size_t periods = PeekInput(periodIn, &in) / periodIn;
@@ -205,7 +247,8 @@ void DumpWholeLines() {
     }
 }
 
-bool SelectVectorLines(bool wanted) {
-    useVector = wanted && VectorAvailable();
-    return useVector;
+int SelectFormatter(int wanted) {
+    Formatter best = BestFormatter();
+    formatter = wanted < best ? static_cast<Formatter>(wanted) : best;
+    return formatter;
 }

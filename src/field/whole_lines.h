@@ -10,10 +10,12 @@
 // non-empty layout) and returns the number of input bytes in a period.
 size_t PlanWholeLines();
 
-// Prints every whole period the input holds and stops with fewer than one
-// period's bytes left unread, at the start of a line.
+// Prints whole periods while the input has one to give without waiting, and
+// stops at the start of a line with fewer than one period's bytes unread.
+// Call PlanWholeLines first.
 void DumpWholeLines();
 
-// Chooses between the vector formatter (where the processor has one) and the
-// portable one. Returns whether the vector formatter is in use.
-bool SelectVectorLines(bool wanted);
+// Chooses the formatter `wanted` (0 the portable one, 1 SSSE3, 2 AVX2), or
+// the best the processor can run if it lacks what that one needs. Returns
+// the one in use.
+int SelectFormatter(int wanted);

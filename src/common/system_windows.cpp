@@ -1,0 +1,151 @@
+// The system calls under the input and output layers on Windows: ReadFile
+// and WriteFile on the handles, so that a pipe gives what has arrived and
+// standard output takes whole buffers, bytes unchanged; PeekNamedPipe to
+// tell whether the input would make a read wait; the wide-character command
+// line to open any name; WriteConsoleW for the texts on a console that shows
+// another code page than Shift_JIS.
+
+#include <windows.h>
+#include <io.h>
+
+#include <cstdio>
+#include <cstring>
+
+#include "common/output.h"
+#include "common/state.h"
+#include "common/system.h"
+
+extern "C" int __cdecl __wgetmainargs(int* argc, wchar_t*** argv, wchar_t*** environment, int expand,
+                                      int* startInfo);
+
+namespace {
+
+constexpr UINT shiftJisCodePage = 932;
+constexpr DWORD consoleWriteLimit = 16 * 1024;  // older consoles refuse large writes
+
+HANDLE inputHandle;
+DWORD inputType;
+
+HANDLE Output() { return GetStdHandle(STD_OUTPUT_HANDLE); }
+
+// The command-line argument that the narrow argument vector holds as `name`,
+// in its wide-character form: the narrow one has '?' for every character
+// outside the ANSI code page. Null when no argument renders as `name`.
+const wchar_t* WideArgument(const char* name) {
+    static int count = 0;
+    static wchar_t** arguments = nullptr;
+    if (arguments == nullptr) {
+        wchar_t** environment = nullptr;
+        int startInfo = 0;
+        if (__wgetmainargs(&count, &arguments, &environment, 0, &startInfo) < 0 || arguments == nullptr) count = 0;
+    }
+    static char rendered[pathCapacity];
+    for (int i = 1; i < count; ++i) {
+        int size = WideCharToMultiByte(CP_ACP, 0, arguments[i], -1, rendered, pathCapacity, nullptr, nullptr);
+        if (size > 0 && strcmp(rendered, name) == 0) return arguments[i];
+    }
+    return nullptr;
+}
+
+// A console whose code page is not Shift_JIS shows the texts only when they
+// are handed over as characters.
+bool ConsoleNeedsCharacters() {
+    DWORD mode = 0;
+    static const bool needs = GetConsoleMode(Output(), &mode) && GetConsoleOutputCP() != shiftJisCodePage;
+    return needs;
+}
+
+void WriteConsoleChars(const wchar_t* text, size_t count) {
+    DWORD written = 0;
+    if (count > 0 && !WriteConsoleW(Output(), text, static_cast<DWORD>(count), &written, nullptr)) EndProcess(1);
+}
+
+// Writes `text`, in code page `codePage`, to the console as characters, each
+// line feed as CR LF, after everything written before it.
+void WriteToConsole(const char* text, UINT codePage) {
+    FlushOutput();
+    static wchar_t wide[pathCapacity];
+    int count = MultiByteToWideChar(codePage, 0, text, -1, wide, pathCapacity);
+    if (count <= 0) EndProcess(1);
+    const wchar_t* piece = wide;
+    while (const wchar_t* end = wcschr(piece, L'\n')) {
+        WriteConsoleChars(piece, static_cast<size_t>(end - piece));
+        WriteConsoleChars(L"\r\n", 2);
+        piece = end + 1;
+    }
+    WriteConsoleChars(piece, wcslen(piece));
+}
+
+}  // namespace
+
+bool SystemOpenInput(const char* path) {
+    const wchar_t* name = WideArgument(path);
+    static wchar_t converted[pathCapacity];
+    if (name == nullptr) {
+        if (MultiByteToWideChar(CP_ACP, 0, path, -1, converted, pathCapacity) <= 0) return false;
+        name = converted;
+    }
+    FILE* stream = nullptr;
+    if (_wfopen_s(&stream, name, L"rb") != 0) return false;
+    inputHandle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)));
+    inputType = GetFileType(inputHandle) & ~FILE_TYPE_REMOTE;
+    inputFile = stream;
+    return true;
+}
+
+void SystemCloseInput() {
+    if (inputFile != nullptr) fclose(inputFile);
+    inputFile = nullptr;
+}
+
+long SystemRead(unsigned char* buffer, size_t count) {
+    DWORD got = 0;
+    if (ReadFile(inputHandle, buffer, static_cast<DWORD>(count), &got, nullptr)) return static_cast<long>(got);
+    DWORD error = GetLastError();
+    return error == ERROR_BROKEN_PIPE || error == ERROR_HANDLE_EOF ? 0 : -1;
+}
+
+bool SystemInputWouldWait() {
+    if (inputType == FILE_TYPE_DISK) return false;
+    // A console or another device cannot tell: take it as waiting.
+    if (inputType != FILE_TYPE_PIPE) return true;
+    DWORD available = 0;
+    if (PeekNamedPipe(inputHandle, nullptr, 0, nullptr, &available, nullptr)) return available == 0;
+    // A pipe whose writer has gone ends at the next read; one that cannot be
+    // looked into (a FIFO under Wine) is taken as waiting.
+    return GetLastError() != ERROR_BROKEN_PIPE;
+}
+
+bool SystemWrite(const char* bytes, size_t count) {
+    HANDLE output = Output();
+    DWORD mode = 0;
+    static const DWORD limit = GetConsoleMode(output, &mode) ? consoleWriteLimit : MAXDWORD;
+    while (count > 0) {
+        DWORD piece = count < limit ? static_cast<DWORD>(count) : limit;
+        DWORD written = 0;
+        if (!WriteFile(output, bytes, piece, &written, nullptr)) return false;
+        bytes += written;
+        count -= written;
+    }
+    return true;
+}
+
+void WriteText(Text text) {
+    if (ConsoleNeedsCharacters())
+        WriteToConsole(text.shiftJis, shiftJisCodePage);
+    else
+        WriteLines(text.shiftJis);
+}
+
+void WriteName(const char* name) {
+    if (!ConsoleNeedsCharacters()) {
+        WriteOutput(name, strlen(name));
+        return;
+    }
+    if (const wchar_t* wide = WideArgument(name)) {
+        FlushOutput();
+        WriteConsoleChars(wide, wcslen(wide));
+    } else {
+        WriteToConsole(name, CP_ACP);
+    }
+}
