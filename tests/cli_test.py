@@ -58,6 +58,13 @@ def encode(text, encoding="CP932"):
                           stdout=subprocess.PIPE, check=True).stdout
 
 
+def shown(path):
+    """The name as the program prints it in a message: as given on Linux; on
+    Windows in the ANSI code page (1252 under Wine here), with '?' for each
+    character outside it."""
+    return path.encode("cp1252", "replace") if WINDOWS else path.encode()
+
+
 def console(data):
     """What reaches standard output for `data` written by the tool."""
     return data.replace(b"\n", b"\r\n") if CRLF else data
@@ -163,11 +170,17 @@ class Checks(Case):
         self.check([path, "-B", "112444", "-x", "3"], EXAMPLE_BIG, 0)
 
     def test_names_that_do_not_open(self):
-        cases = [("missing%d%s%n.bin", True), ("", False), (self.dir.name, False)]
+        cases = [("missing%d%s%n.bin", True), ("", False), (self.dir.name, False), ("データ.bin", True)]
         for name, inside in cases:
             path = os.path.join(self.dir.name, name) if inside else name
             with self.subTest(name=path):
-                self.check([path, "-B", "1"], encode(OPEN_ERROR) + path.encode() + b"\n", 1)
+                self.check([path, "-B", "1"], encode(OPEN_ERROR) + shown(path) + b"\n", 1)
+
+    def test_names_that_open(self):
+        # Windows opens names outside its ANSI code page too.
+        for name in ("データ.bin", "😀 100%.bin"):
+            with self.subTest(name=name):
+                self.check([self.file(b"\xab", name), "-B", "1"], b"AB \n", 0)
 
     def test_long_names(self):
         # A name longer than 4,095 bytes shows its first 4,095 bytes.
