@@ -1,11 +1,22 @@
 #!/usr/bin/env bash
 # Builds Tolvarin, installs the peers (hexdump from bsdextrautils, xxd, GNU
-# time) when they are missing, and prints the benchmark table.
-# Usage: bench/run.sh [MiB [LARGE_MiB [RUNS]]]
+# time) when they are missing, and prints the benchmark tables.
+# Usage: bench/run.sh [--windows] [bench.py's options: --mib N, --large-mib N,
+# --runs N, --baseline OTHER_BUILD]; --windows also builds the Windows
+# program (the windows preset's packages) and times it under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 if ! command -v hexdump >/dev/null || ! command -v xxd >/dev/null || [ ! -x /usr/bin/time ]; then
   apt-get update -q && apt-get install -y -q bsdextrautils xxd time
 fi
 cmake -S . -B build >/dev/null && cmake --build build -j2 >/dev/null
-python3 bench/bench.py build/Tolvarin "$@"
+args=()
+for arg in "$@"; do
+  if [ "$arg" = --windows ]; then
+    cmake --preset windows >/dev/null && cmake --build build-win -j2 >/dev/null
+    args+=(--windows build-win/Tolvarin.exe)
+  else
+    args+=("$arg")
+  fi
+done
+python3 bench/bench.py build/Tolvarin "${args[@]}"

@@ -8,7 +8,12 @@
 namespace {
 
 constexpr size_t slack = 32;
-unsigned char block[inputBlockSize + slack];
+// The block starts 32 bytes into a page: the system's copy from the page
+// cache into it ran about 3% slower when both sides lay at the same offset
+// within their pages.
+constexpr size_t pageOffset = 32;
+alignas(4096) unsigned char blockPage[pageOffset + inputBlockSize + slack];
+unsigned char* const block = blockPage + pageOffset;
 size_t blockStart;  // first unread byte
 size_t blockEnd;    // one past the last byte read in
 bool streamEnded;   // the input reported its end or a failure

@@ -28,12 +28,15 @@ void AwaitReady(int fd, short events) {
     }
 }
 
+int textsInUtf8 = -1;  // decided at the first text
+
 // The texts go out in UTF-8 only to a terminal whose locale asks for it;
 // LC_ALL, LC_CTYPE and LANG decide as usual.
 bool TextsInUtf8() {
-    static const bool utf8 = isatty(STDOUT_FILENO) && setlocale(LC_CTYPE, "") != nullptr &&
-                             strcmp(nl_langinfo(CODESET), "UTF-8") == 0;
-    return utf8;
+    if (textsInUtf8 < 0)
+        textsInUtf8 = isatty(STDOUT_FILENO) && setlocale(LC_CTYPE, "") != nullptr &&
+                      strcmp(nl_langinfo(CODESET), "UTF-8") == 0;
+    return textsInUtf8 == 1;
 }
 
 }  // namespace

@@ -47,13 +47,17 @@ const wchar_t* WideArgument(const char* name) {
     return nullptr;
 }
 
+int outputIsConsole = -1;  // decided at the first write
+
+bool OutputIsConsole() {
+    DWORD mode = 0;
+    if (outputIsConsole < 0) outputIsConsole = GetConsoleMode(Output(), &mode) != 0;
+    return outputIsConsole == 1;
+}
+
 // A console whose code page is not Shift_JIS shows the texts only when they
 // are handed over as characters.
-bool ConsoleNeedsCharacters() {
-    DWORD mode = 0;
-    static const bool needs = GetConsoleMode(Output(), &mode) && GetConsoleOutputCP() != shiftJisCodePage;
-    return needs;
-}
+bool ConsoleNeedsCharacters() { return OutputIsConsole() && GetConsoleOutputCP() != shiftJisCodePage; }
 
 void WriteConsoleChars(const wchar_t* text, size_t count) {
     DWORD written = 0;
@@ -118,8 +122,7 @@ bool SystemInputWouldWait() {
 
 bool SystemWrite(const char* bytes, size_t count) {
     HANDLE output = Output();
-    DWORD mode = 0;
-    static const DWORD limit = GetConsoleMode(output, &mode) ? consoleWriteLimit : MAXDWORD;
+    DWORD limit = OutputIsConsole() ? consoleWriteLimit : MAXDWORD;
     while (count > 0) {
         DWORD piece = count < limit ? static_cast<DWORD>(count) : limit;
         DWORD written = 0;
