@@ -11,6 +11,7 @@ import array
 import fcntl
 import os
 import random
+import re
 import select
 import signal
 import stat
@@ -241,6 +242,61 @@ class Dump(Case):
 
     def test_bundled_example(self):
         self.check([os.path.join(SOURCE_DIR, "examples", "TEST.bin"), "-B", "112444"], EXAMPLE_BIG, 0)
+
+
+class Terminal(Case):
+    """The texts in the encoding of the terminal or console that shows them;
+    Shift_JIS everywhere else."""
+
+    def test_texts_in_the_readers_encoding(self):
+        missing = os.path.join(self.dir.name, "データ.bin")
+        texts = {(): "".join(text for text, _ in USAGE), (missing, "-B", "1"): OPEN_ERROR + missing + "\n"}
+        # Locale, whether standard output is a terminal, the encoding expected.
+        cases = [("C.UTF-8", True, "UTF-8"), ("C.UTF-8", False, "CP932")]
+        if not WINDOWS:
+            cases.append(("C", True, "CP932"))
+        for locale, terminal, encoding in cases:
+            for args, text in texts.items():
+                with self.subTest(locale=locale, terminal=terminal, args=args):
+                    out = self.shown(list(args), locale, terminal)
+                    if WINDOWS and terminal:
+                        # Wine's console draws with escape sequences and moves
+                        # the cursor over a line's closing space.
+                        lines = re.sub(rb"\x1b\[[0-9;?]*[A-Za-z]", b"", out).decode().split("\r\n")
+                        self.assertEqual([line.rstrip() for line in lines], [line.rstrip() for line in
+                                                                             text.split("\n")])
+                        continue
+                    name = shown(args[0]) if args else b""
+                    expected = encode(text, encoding) if not args else encode(OPEN_ERROR, encoding) + name + b"\n"
+                    self.assertEqual(out, console(expected))
+
+    @staticmethod
+    def shown(args, locale, terminal):
+        """What the program writes with `args` under `locale` to a raw
+        pseudo-terminal, or to a pipe."""
+        env = dict(os.environ, LC_ALL=locale, LANG=locale)
+        if not terminal:
+            return subprocess.run(RUNNER + [TOOL] + args, stdout=subprocess.PIPE, env=env).stdout
+        master, slave = os.openpty()
+        tty.setraw(slave)
+        proc = subprocess.Popen(RUNNER + [TOOL] + args, stdin=slave, stdout=slave, stderr=subprocess.DEVNULL, env=env)
+        os.close(slave)
+        out, deadline = b"", time.monotonic() + 20
+        while time.monotonic() < deadline:
+            if not select.select([master], [], [], 0.2)[0]:
+                if proc.poll() is not None:
+                    break
+                continue
+            try:
+                chunk = os.read(master, 4096)
+            except OSError:  # the terminal hung up: every writer is gone
+                break
+            if not chunk:
+                break
+            out += chunk
+        os.close(master)
+        proc.wait(timeout=10)
+        return out
 
 
 LINUX_ONLY = "/dev/stdin, FIFOs, /proc and SIGPIPE are Linux's"
