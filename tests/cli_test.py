@@ -485,15 +485,17 @@ class Large(Case):
 
 class ManPage(unittest.TestCase):
     def test_renders_cleanly_with_every_text(self):
-        page = os.path.join(SOURCE_DIR, "man", "Tolvarin.1")
-        result = subprocess.run(["groff", "-k", "-ww", "-Tutf8", "-P-cbou", "-man", page],
-                                stdout=subprocess.PIPE, stderr=subprocess.PIPE)
-        self.assertEqual(result.stderr.decode(), "")
-        text = result.stdout.decode().replace("\u2212", "-").replace("\u2010", "-")
         texts = [ORDER_MESSAGE, LENGTH_MESSAGE, CHARACTER_MESSAGE, OPEN_ERROR, READ_ERROR, USAGE[0][0]]
         texts += [line.rstrip() for line in (EXAMPLE_BIG + b"\n" + EXAMPLE_LITTLE).decode().split("\n")]
-        for expected in texts:
-            self.assertIn(expected.rstrip("\n"), text)
+        for page in ("Tolvarin.1", os.path.join("ja", "Tolvarin.1")):
+            with self.subTest(page=page):
+                result = subprocess.run(["groff", "-k", "-ww", "-Tutf8", "-P-cbou", "-man",
+                                         os.path.join(SOURCE_DIR, "man", page)],
+                                        stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+                self.assertEqual(result.stderr.decode(), "")
+                text = result.stdout.decode().replace("\u2212", "-").replace("\u2010", "-")
+                for expected in texts:
+                    self.assertIn(expected.rstrip("\n"), text)
 
 
 if __name__ == "__main__":
