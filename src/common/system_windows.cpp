@@ -22,6 +22,7 @@ namespace {
 
 constexpr UINT shiftJisCodePage = 932;
 constexpr DWORD consoleWriteLimit = 16 * 1024;  // older consoles refuse large writes
+constexpr DWORD pipeWritePiece = 8 * 1024;      // a pipe's reader starts sooner on small pieces
 
 HANDLE inputHandle;
 DWORD inputType;
@@ -122,7 +123,7 @@ bool SystemInputWouldWait() {
 
 bool SystemWrite(const char* bytes, size_t count) {
     HANDLE output = Output();
-    DWORD limit = OutputIsConsole() ? consoleWriteLimit : MAXDWORD;
+    DWORD limit = OutputIsConsole() ? consoleWriteLimit : GetFileType(output) == FILE_TYPE_PIPE ? pipeWritePiece : MAXDWORD;
     while (count > 0) {
         DWORD piece = count < limit ? static_cast<DWORD>(count) : limit;
         DWORD written = 0;
