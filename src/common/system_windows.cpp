@@ -21,11 +21,12 @@ extern "C" int __cdecl __wgetmainargs(int* argc, wchar_t*** argv, wchar_t*** env
 namespace {
 
 constexpr UINT shiftJisCodePage = 932;
-constexpr DWORD consoleWriteLimit = 16 * 1024;  // older consoles refuse large writes
+constexpr DWORD consoleWritePiece = 16 * 1024;  // older consoles refuse large writes
 constexpr DWORD pipeWritePiece = 8 * 1024;      // a pipe's reader starts sooner on small pieces
 
 HANDLE inputHandle;
 DWORD inputType;
+DWORD writePiece;  // the most one write hands over; 0 until the first write
 
 HANDLE Output() { return GetStdHandle(STD_OUTPUT_HANDLE); }
 
@@ -123,9 +124,12 @@ bool SystemInputWouldWait() {
 
 bool SystemWrite(const char* bytes, size_t count) {
     HANDLE output = Output();
-    DWORD limit = OutputIsConsole() ? consoleWriteLimit : GetFileType(output) == FILE_TYPE_PIPE ? pipeWritePiece : MAXDWORD;
+    if (writePiece == 0)
+        writePiece = OutputIsConsole()                         ? consoleWritePiece
+                     : GetFileType(output) == FILE_TYPE_PIPE ? pipeWritePiece
+                                                               : MAXDWORD;
     while (count > 0) {
-        DWORD piece = count < limit ? static_cast<DWORD>(count) : limit;
+        DWORD piece = count < writePiece ? static_cast<DWORD>(count) : writePiece;
         DWORD written = 0;
         if (!WriteFile(output, bytes, piece, &written, nullptr)) return false;
         bytes += written;
