@@ -111,9 +111,10 @@ def baseline(tool, old, data, megabytes, runs):
 
 
 def windows(tool, exe, data, work, megabytes, runs):
-    env = os.environ
-    env.update(WINEPREFIX=os.path.join(work, "wineprefix"), WINEDEBUG="-all", WINEDLLOVERRIDES="mscoree,mshtml=")
-    os.makedirs(env["WINEPREFIX"])
+    # Every wine command below, run through the shell, gets a prefix of its own.
+    os.environ.update(WINEPREFIX=os.path.join(work, "wineprefix"), WINEDEBUG="-all",
+                      WINEDLLOVERRIDES="mscoree,mshtml=")
+    os.makedirs(os.environ["WINEPREFIX"])
     subprocess.run("wineserver -p && wine " + exe, shell=True, stdin=subprocess.DEVNULL,
                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, check=True)
     wine = f"wine {exe}"

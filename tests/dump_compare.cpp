@@ -45,8 +45,6 @@ size_t WholeFieldsOutput(size_t bytes) {
 
 bool SystemOpenInput(const char*) { return true; }
 
-void SystemCloseInput() {}
-
 bool SystemInputWouldWait() { return source.paused; }
 
 long SystemRead(unsigned char* buffer, size_t count) {

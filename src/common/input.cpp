@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "common/output.h"
+#include "common/state.h"
 #include "common/system.h"
 
 namespace {
@@ -52,7 +53,10 @@ bool OpenInput(const char* path) {
     return SystemOpenInput(path);
 }
 
-void CloseInput() { SystemCloseInput(); }
+void CloseInput() {
+    if (inputFile != nullptr) fclose(inputFile);
+    inputFile = nullptr;
+}
 
 int ReadByte() {
     if (blockStart == blockEnd) {

@@ -28,10 +28,12 @@ void WriteOutput(const char* bytes, size_t count) {
     CommitOutput(count);
 }
 
+void WriteLineEnd() { WriteOutput(lineEnd, lineEndLength); }
+
 void WriteLines(const char* bytes) {
     while (const char* end = strchr(bytes, '\n')) {
         WriteOutput(bytes, static_cast<size_t>(end - bytes));
-        WriteOutput(lineEnd, lineEndLength);
+        WriteLineEnd();
         bytes = end + 1;
     }
     WriteOutput(bytes, strlen(bytes));

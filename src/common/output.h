@@ -33,6 +33,9 @@ size_t OutputRoom();
 // Writes `count` bytes (at most outputBufferSize) as they are.
 void WriteOutput(const char* bytes, size_t count);
 
+// Writes `lineEnd`.
+void WriteLineEnd();
+
 // Writes a terminated string with each line feed in it as `lineEnd`.
 void WriteLines(const char* bytes);
 

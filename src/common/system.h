@@ -9,9 +9,6 @@
 // does not open; a directory counts as not opening.
 bool SystemOpenInput(const char* path);
 
-// Closes `inputFile` if it is open.
-void SystemCloseInput();
-
 // One read of at most `count` bytes: the bytes that have arrived, or, when
 // none has, the first ones to arrive. Returns how many, 0 at the end of the
 // input and -1 when the read failed.

@@ -59,11 +59,6 @@ bool SystemOpenInput(const char* path) {
     return true;
 }
 
-void SystemCloseInput() {
-    if (inputFile != nullptr) fclose(inputFile);
-    inputFile = nullptr;
-}
-
 long SystemRead(unsigned char* buffer, size_t count) {
     int fd = fileno(inputFile);
     for (;;) {

@@ -99,11 +99,6 @@ bool SystemOpenInput(const char* path) {
     return true;
 }
 
-void SystemCloseInput() {
-    if (inputFile != nullptr) fclose(inputFile);
-    inputFile = nullptr;
-}
-
 long SystemRead(unsigned char* buffer, size_t count) {
     DWORD got = 0;
     if (ReadFile(inputHandle, buffer, static_cast<DWORD>(count), &got, nullptr)) return static_cast<long>(got);

@@ -12,7 +12,7 @@ int RunLineLoop(size_t handBackAt) {
         char digit = layoutText[position++];
         if (digit == '\0') {
             position = 0;
-            WriteOutput(lineEnd, lineEndLength);
+            WriteLineEnd();
             if (InputBuffered() >= handBackAt) return 1;
             continue;
         }

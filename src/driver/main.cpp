@@ -34,7 +34,7 @@ int CheckLayoutString(const char* text) {
 [[noreturn]] void FailOnInput(int message) {
     WriteText(TextOf(message));
     WriteName(inputPath);
-    WriteLines("\n");
+    WriteLineEnd();
     EndProcess(1);
 }
 
@@ -77,7 +77,7 @@ int main(int argc, char** argv) {
     // A failed read is not the end of the input: say so on a line of its own.
     if (InputFailed()) {
         CloseInput();
-        if (OutputInsideLine()) WriteLines("\n");
+        if (OutputInsideLine()) WriteLineEnd();
         FailOnInput(readErrorText);
     }
     EndProcess(0);
