@@ -7,15 +7,16 @@ equal to Tolvarin's before it is timed.
          wc -c against cat of the same output piped into wc -c; Tolvarin
          reading /dev/stdin from cat against cat piped into cat.
   --baseline OLD: another build of Tolvarin, timed in turn with this one.
-  --windows EXE: the Windows program under Wine beside the Linux one, to
+  --windows EXE: a Windows program under Wine beside the Linux one, to
          /dev/null and into a pipe; its output must be the Linux output with
-         CR LF.
+         CR LF. Given twice, for the 64-bit and the 32-bit program.
 Last, Tolvarin's peak memory on a larger input.
 """
 import argparse
 import hashlib
 import os
 import re
+import shlex
 import shutil
 import statistics
 import subprocess
@@ -84,8 +85,8 @@ def peers(tool, data, work, megabytes, runs):
         hexdump_s = seconds(hexdump + " > /dev/null", PEER_RUNS)
         xxd_s = seconds(f"xxd {data} > /dev/null", PEER_RUNS)
         saved = os.path.join(work, "out.txt")
-        subprocess.run(f"{ours} > {saved}", shell=True, check=True)
-        piped_s, cat_s = seconds_together([f"{ours} | wc -c", f"cat {saved} | wc -c"], runs)
+        subprocess.run(f"{ours} > {shlex.quote(saved)}", shell=True, check=True)
+        piped_s, cat_s = seconds_together([f"{ours} | wc -c", f"cat {shlex.quote(saved)} | wc -c"], runs)
         os.remove(saved)
         from_pipe_s, cat_cat_s = seconds_together(
             [f"cat {data} | {tool} /dev/stdin {order} {layout} > /dev/null", f"cat {data} | cat > /dev/null"], runs)
@@ -110,29 +111,59 @@ def baseline(tool, old, data, megabytes, runs):
               f"| {new_pipe_s / cat_s:.2f}x | {old_pipe_s / cat_s:.2f}x |")
 
 
-def windows(tool, exe, data, work, megabytes, runs):
-    # Every wine command below, run through the shell, gets a prefix of its own.
+def wine_loader(exe):
+    """The Wine loader for the Windows program `exe`: the 64-bit one for a
+    PE32+ program, started directly (Debian's `wine` starts the 32-bit
+    loader whenever wine32 is installed), `wine` for a 32-bit one."""
+    with open(exe, "rb") as f:
+        image = f.read(4096)
+    pe = int.from_bytes(image[0x3C:0x40], "little")
+    if int.from_bytes(image[pe + 4:pe + 6], "little") == 0x8664:
+        return "/usr/lib/wine/wine64", {"WINELOADER": "/usr/lib/wine/wine64"}
+    return "wine", {}
+
+
+def windows(tool, exes, data, work, megabytes, runs):
+    # Every wine command below, run through the shell, gets a prefix of its
+    # own; the 32-bit program runs only where the machine runs 32-bit x86
+    # programs.
     os.environ.update(WINEPREFIX=os.path.join(work, "wineprefix"), WINEDEBUG="-all",
                       WINEDLLOVERRIDES="mscoree,mshtml=")
     os.makedirs(os.environ["WINEPREFIX"])
-    subprocess.run("wineserver -p && wine " + exe, shell=True, stdin=subprocess.DEVNULL,
-                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, check=True)
-    wine = f"wine {exe}"
-    print("| layout | Linux to /dev/null MB/s | Windows to /dev/null MB/s | Linux to a pipe MB/s "
+    subprocess.run("wineserver -p", shell=True, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                   stderr=subprocess.DEVNULL, check=True)
+    programs = []
+    for exe in exes:
+        loader, environment = wine_loader(exe)
+        os.environ.update(environment)
+        command = f"{shlex.quote(loader)} {shlex.quote(exe)}"
+        # Wine's helpers hold a pipe open: its message goes to a file.
+        with tempfile.TemporaryFile() as errors:
+            status = subprocess.run(command, shell=True, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                                    stderr=errors).returncode
+            errors.seek(0)
+            reason = (errors.read().decode(errors="replace").strip().splitlines() or [f"status {status}"])[-1]
+        if status != 0:
+            print(f"{exe} not timed: it does not start here ({reason})")
+            continue
+        programs.append((os.path.basename(os.path.dirname(exe)), command))
+    print()
+    print("| layout | program | Linux to /dev/null MB/s | Windows to /dev/null MB/s | Linux to a pipe MB/s "
           "| Windows to a pipe MB/s | Windows: /dev/null vs pipe | /dev/null: Windows vs Linux "
           "| pipe: Windows vs Linux |")
-    print("|---|---|---|---|---|---|---|---|")
+    print("|---|---|---|---|---|---|---|---|---|")
     try:
         for layout, order, _ in CASES:
             args = f"{data} {order} {layout}"
-            if digest(f"{tool} {args}", crlf=True) != digest(f"{wine} {args}"):
-                sys.exit(f"the Windows program prints other lines for {layout} {order}")
-            linux_null, win_null, linux_pipe, win_pipe = seconds_together(
-                [f"{tool} {args} > /dev/null", f"{wine} {args} > /dev/null", f"{tool} {args} | wc -c",
-                 f"{wine} {args} | wc -c"], runs)
-            print(f"| `{layout}` {order} | {megabytes / linux_null:.0f} | {megabytes / win_null:.0f} "
-                  f"| {megabytes / linux_pipe:.0f} | {megabytes / win_pipe:.0f} | {win_null / win_pipe:.2f}x "
-                  f"| {win_null / linux_null:.2f}x | {win_pipe / linux_pipe:.2f}x |")
+            for name, wine in programs:
+                if digest(f"{tool} {args}", crlf=True) != digest(f"{wine} {args}"):
+                    sys.exit(f"the Windows program {name} prints other lines for {layout} {order}")
+                linux_null, win_null, linux_pipe, win_pipe = seconds_together(
+                    [f"{tool} {args} > /dev/null", f"{wine} {args} > /dev/null", f"{tool} {args} | wc -c",
+                     f"{wine} {args} | wc -c"], runs)
+                print(f"| `{layout}` {order} | {name} | {megabytes / linux_null:.0f} | {megabytes / win_null:.0f} "
+                      f"| {megabytes / linux_pipe:.0f} | {megabytes / win_pipe:.0f} | {win_null / win_pipe:.2f}x "
+                      f"| {win_null / linux_null:.2f}x | {win_pipe / linux_pipe:.2f}x |")
     finally:
         subprocess.run(["wineserver", "-k"], check=False)
 
@@ -144,7 +175,8 @@ def main():
     parser.add_argument("--large-mib", type=int, default=1024, help="size of the memory input (default 1024)")
     parser.add_argument("--runs", type=int, default=7, help="runs of each Tolvarin command (default 7)")
     parser.add_argument("--baseline", help="another build of Tolvarin to time in turn with this one")
-    parser.add_argument("--windows", help="the Windows program, to time under Wine")
+    parser.add_argument("--windows", action="append", default=[],
+                        help="a Windows program to time under Wine (may be given more than once)")
     options = parser.parse_args()
     tool = os.path.abspath(options.tool)
 
@@ -156,18 +188,21 @@ def main():
         print(f"input: {options.mib} MiB of random bytes; medians of {options.runs} runs ({PEER_RUNS} for "
               f"hexdump and xxd); MB/s of input")
         print()
-        peers(tool, data, work, megabytes, options.runs)
+        # Paths as the shell commands below take them.
+        shell_tool, shell_data = shlex.quote(tool), shlex.quote(data)
+        peers(shell_tool, shell_data, work, megabytes, options.runs)
         if options.baseline:
             print()
-            baseline(tool, os.path.abspath(options.baseline), data, megabytes, options.runs)
+            baseline(shell_tool, shlex.quote(os.path.abspath(options.baseline)), shell_data, megabytes, options.runs)
         if options.windows:
             print()
-            windows(tool, os.path.abspath(options.windows), data, work, megabytes, options.runs)
+            windows(shell_tool, [os.path.abspath(exe) for exe in options.windows], shell_data, work, megabytes,
+                    options.runs)
 
         os.remove(data)
         large = os.path.join(work, "large.bin")
         make_file(large, options.large_mib)
-        report = subprocess.run(f"/usr/bin/time -v {tool} {large} -L 112444 > /dev/null", shell=True, check=True,
+        report = subprocess.run(f"/usr/bin/time -v {shlex.quote(tool)} {shlex.quote(large)} -L 112444 > /dev/null", shell=True, check=True,
                                 stderr=subprocess.PIPE, text=True).stderr
         peak_kib = int(re.search(r"Maximum resident set size \(kbytes\): (\d+)", report).group(1))
         print()
