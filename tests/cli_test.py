@@ -28,6 +28,10 @@ TOOL = os.environ.get("TOLVARIN", "")
 RUNNER = os.environ.get("TOLVARIN_RUNNER", "").split()
 CRLF = os.environ.get("TOLVARIN_NEWLINE", "") == "crlf"
 WINDOWS = bool(RUNNER)
+PIPE_SERVER = os.environ.get("TOLVARIN_PIPE_SERVER", "")
+# A folder on drive C: there, unlike under Wine's drive Z:, no \dev\stdin
+# exists by chance.
+DRIVE_C = os.path.join(os.environ.get("WINEPREFIX", ""), "drive_c")
 SOURCE_DIR = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 
 ORDER_MESSAGE = "エンディアンは -l か -L か -b か -B で 指定して下さい\n"
@@ -114,8 +118,11 @@ def read_for(stream, count, seconds=1.0):
     return got
 
 
-def run(args, stdin=None, stdout=subprocess.PIPE):
-    result = subprocess.run(RUNNER + [TOOL] + args, input=stdin, stdout=stdout, stderr=subprocess.PIPE)
+def run(args, stdin=None, stdout=subprocess.PIPE, cwd=None, server=()):
+    """Runs the tool with `args` in the folder `cwd`, started by `server`
+    (a program that takes the tool and its arguments) if one is given."""
+    result = subprocess.run(RUNNER + list(server) + [TOOL] + args, input=stdin, stdout=stdout,
+                            stderr=subprocess.PIPE, cwd=cwd)
     return result.stdout, result.stderr, result.returncode
 
 
@@ -130,8 +137,8 @@ class Case(unittest.TestCase):
             f.write(data)
         return path
 
-    def check(self, args, expected, status, stdin=None):
-        out, err, code = run(args, stdin)
+    def check(self, args, expected, status, stdin=None, **how):
+        out, err, code = run(args, stdin, **how)
         self.assertEqual(out, console(expected))
         self.assertEqual(err, b"")
         self.assertEqual(code, status)
@@ -161,6 +168,9 @@ class Checks(Case):
             ("", "", order), ("-B", "1" * 31, length), ("-L", "x" * 31, length), ("-B", "3", character),
             ("-b", "0", character), ("-l", "16", character), ("-B", "1 2", character), ("-B", "", character),
             ("-B", "12481248124812481248124812481x", character), ("-B", "1" * 30, opened), ("-L", "8", opened),
+            # Look-alikes of a byte order and of digits: checked as typed,
+            # never as a copy that maps them to ASCII.
+            ("－Ｂ", "112444", order), ("-B", "８", character), ("-L", "¹²", character), ("-B", "８" * 11, length),
         ]
         for order_arg, layout, expected in cases:
             with self.subTest(order=order_arg, layout=layout):
@@ -249,16 +259,23 @@ class Terminal(Case):
     Shift_JIS everywhere else."""
 
     def test_texts_in_the_readers_encoding(self):
-        missing = os.path.join(self.dir.name, "データ.bin")
+        # Outside code page 932 and outside 1252, Wine's ANSI code page here;
+        # Wine's console cannot show characters beyond 16 bits.
+        missing = os.path.join(self.dir.name, "データ-é.bin")
         texts = {(): "".join(text for text, _ in USAGE), (missing, "-B", "1"): OPEN_ERROR + missing + "\n"}
-        # Locale, whether standard output is a terminal, the encoding expected.
-        cases = [("C.UTF-8", True, "UTF-8"), ("C.UTF-8", False, "CP932")]
-        if not WINDOWS:
-            cases.append(("C", True, "CP932"))
-        for locale, terminal, encoding in cases:
+        # Locale, whether standard output is a terminal, the encoding expected,
+        # and the code page a Windows console is switched to.
+        cases = [("C.UTF-8", True, "UTF-8", None), ("C.UTF-8", False, "CP932", None)]
+        if WINDOWS:
+            # The console of a Japanese Windows: the texts' own bytes, and
+            # names as typed although the ANSI code page lacks them.
+            cases.append(("C.UTF-8", True, "CP932", 932))
+        else:
+            cases.append(("C", True, "CP932", None))
+        for locale, terminal, encoding, codepage in cases:
             for args, text in texts.items():
-                with self.subTest(locale=locale, terminal=terminal, args=args):
-                    out = self.shown(list(args), locale, terminal)
+                with self.subTest(locale=locale, terminal=terminal, codepage=codepage, args=args):
+                    out = self.shown(list(args), locale, terminal, codepage)
                     if WINDOWS and terminal:
                         # Wine's console draws with escape sequences and moves
                         # the cursor over a line's closing space.
@@ -271,15 +288,20 @@ class Terminal(Case):
                     self.assertEqual(out, console(expected))
 
     @staticmethod
-    def shown(args, locale, terminal):
+    def shown(args, locale, terminal, codepage=None):
         """What the program writes with `args` under `locale` to a raw
-        pseudo-terminal, or to a pipe."""
+        pseudo-terminal, or to a pipe; on Windows, started by cmd after
+        switching the console to `codepage` if one is given."""
         env = dict(os.environ, LC_ALL=locale, LANG=locale)
+        command = RUNNER + [TOOL] + args
+        if codepage:
+            program = "Z:" + TOOL.replace("/", "\\")
+            command = RUNNER + ["cmd", "/c", f"chcp {codepage} > NUL & {program} {' '.join(args)}"]
         if not terminal:
-            return subprocess.run(RUNNER + [TOOL] + args, stdout=subprocess.PIPE, env=env).stdout
+            return subprocess.run(command, stdout=subprocess.PIPE, env=env).stdout
         master, slave = os.openpty()
         tty.setraw(slave)
-        proc = subprocess.Popen(RUNNER + [TOOL] + args, stdin=slave, stdout=slave, stderr=subprocess.DEVNULL, env=env)
+        proc = subprocess.Popen(command, stdin=slave, stdout=slave, stderr=subprocess.DEVNULL, env=env)
         os.close(slave)
         out, deadline = b"", time.monotonic() + 20
         while time.monotonic() < deadline:
@@ -299,31 +321,40 @@ class Terminal(Case):
         return out
 
 
-LINUX_ONLY = "/dev/stdin, FIFOs, /proc and SIGPIPE are Linux's"
+LINUX_ONLY = "FIFOs opened by a harness that checks the timing, /proc, terminals as input and SIGPIPE are Linux's"
 
 
 class Streams(Case):
-    @unittest.skipIf(WINDOWS, LINUX_ONLY)
     def test_inputs_without_a_size(self):
         data = random.Random(3).randbytes(200_001)
-        expected = reference_dump(data, "112444", False)
-        self.check(["/dev/stdin", "-L", "112444"], expected, 0, stdin=data)
-
+        dump = reference_dump(data, "112444", False)
         fifo = os.path.join(self.dir.name, "fifo")
         os.mkfifo(fifo)
 
         def feed():
             with open(fifo, "wb") as f:
                 f.write(data)
-        writer = threading.Thread(target=feed)
-        writer.start()
-        self.check([fifo, "-L", "112444"], expected, 0)
-        writer.join()
 
-        with open("/proc/version", "rb") as f:
-            version = f.read()
-        self.assertEqual(os.stat("/proc/version").st_size, 0)
-        self.check(["/proc/version", "-B", "4"], reference_dump(version, "4", True), 0)
+        # Arguments, standard input, how the tool is run, what feeds the
+        # FIFO, the dump expected.
+        cases = [(["/dev/stdin", "-L", "112444"], data, {"cwd": DRIVE_C if WINDOWS else None}, None, dump)]
+        if WINDOWS:
+            # A named pipe whose server flushes, disconnects and closes it.
+            cases.append(([self.file(data), "-L", "112444"], None, {"server": [PIPE_SERVER]}, None, dump))
+        else:
+            with open("/proc/version", "rb") as f:
+                version = f.read()
+            self.assertEqual(os.stat("/proc/version").st_size, 0)
+            cases += [([fifo, "-L", "112444"], None, {}, feed, dump),
+                      (["/proc/version", "-B", "4"], None, {}, None, reference_dump(version, "4", True))]
+        for args, stdin, how, feeder, expected in cases:
+            with self.subTest(args=args[0], how=how):
+                writer = threading.Thread(target=feeder) if feeder else None
+                if writer:
+                    writer.start()
+                self.check(args, expected, 0, stdin, **how)
+                if writer:
+                    writer.join()
 
     @unittest.skipIf(WINDOWS, LINUX_ONLY)
     def test_refused_arguments_leave_the_input_unopened(self):
@@ -394,11 +425,10 @@ class Live(Case):
     PIECES = [b"\x01", b"\x02\x03", b"\x04\x05\x06", bytes(range(7, 12)), bytes(range(256)) * 20 + b"\x0c"]
 
     def test_whole_fields_are_out_before_each_wait(self):
-        # Each way in, and how the input ends: Wine shows a FIFO to the
-        # Windows program as a pipe.
-        cases = [("fifo", "close")]
-        if not WINDOWS:
-            cases += [("stdin", "close"), ("pty", "sigint")]
+        # Each way in, and the signal that ends the tool, if its input does
+        # not end: Wine shows a FIFO to the Windows program as a pipe, and a
+        # serial port that a pseudo-terminal stands behind never ends.
+        cases = [("fifo", None), ("stdin", None), ("com", signal.SIGKILL) if WINDOWS else ("pty", signal.SIGINT)]
         for source, ending in cases:
             with self.subTest(source=source, ending=ending):
                 self.feed_in_pieces(source, ending)
@@ -419,9 +449,15 @@ class Live(Case):
             tty.setraw(terminal)
             path = os.ttyname(terminal)
             closers.append(terminal)
+            if source == "com":
+                link = os.path.join(os.environ["WINEPREFIX"], "dosdevices", "com5")
+                if os.path.lexists(link):
+                    os.remove(link)
+                os.symlink(path, link)
+                path = "COM5"
         proc = subprocess.Popen(RUNNER + [TOOL, path, "-L", layout], stdin=stdin, stdout=subprocess.PIPE,
-                                stderr=subprocess.DEVNULL, preexec_fn=lambda: signal.signal(signal.SIGINT,
-                                                                                           signal.SIG_DFL))
+                                stderr=subprocess.DEVNULL, cwd=DRIVE_C if WINDOWS and source == "stdin" else None,
+                                preexec_fn=lambda: signal.signal(signal.SIGINT, signal.SIG_DFL))
         if stdin is not None:
             os.close(stdin)
         sent, shown = b"", b""
@@ -434,16 +470,16 @@ class Live(Case):
                 shown += read_for(proc.stdout, len(expected) - len(shown), 10 if not shown else 1)
                 self.assertEqual(shown, expected, f"after {len(sent)} bytes")
         finally:
-            if ending == "sigint":
-                proc.send_signal(signal.SIGINT)
+            if ending:
+                proc.send_signal(ending)
             os.close(feeder)
             for fd in closers:
                 os.close(fd)
             rest = proc.stdout.read()
             proc.stdout.close()
             code = proc.wait(timeout=10)
-        if ending == "sigint":
-            self.assertEqual((rest, code), (b"", -signal.SIGINT))
+        if ending:
+            self.assertEqual((rest, code), (b"", -ending))
         else:
             self.assertEqual((shown + rest, code), (console(reference_dump(sent, layout, big)), 0))
 

@@ -9,6 +9,13 @@
 // does not open; a directory counts as not opening.
 bool SystemOpenInput(const char* path);
 
+// Command-line argument `index` for checking against the byte orders and
+// layout digits: as typed, so that no character the system's narrow copy
+// changed (Windows' best-fit "－Ｂ" for "-B") can pass. It holds a byte of
+// 0x80 or more wherever the argument held a character outside ASCII. Valid
+// until the next call.
+const char* SystemArgument(char** argv, int index);
+
 // One read of at most `count` bytes: the bytes that have arrived, or, when
 // none has, the first ones to arrive. Returns how many, 0 at the end of the
 // input and -1 when the read failed.

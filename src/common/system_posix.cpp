@@ -45,6 +45,8 @@ bool TextsInUtf8() {
 
 }  // namespace
 
+const char* SystemArgument(char** argv, int index) { return argv[index]; }
+
 bool SystemOpenInput(const char* path) {
     FILE* stream = fopen(path, "rb");
     if (stream == nullptr) return false;

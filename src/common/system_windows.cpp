@@ -1,9 +1,11 @@
 // The system calls under the input and output layers on Windows: ReadFile
 // and WriteFile on the handles, so that a pipe gives what has arrived and
-// standard output takes whole buffers, bytes unchanged; PeekNamedPipe to
-// tell whether the input would make a read wait; the wide-character command
-// line to open any name; WriteConsoleW for the texts on a console that shows
-// another code page than Shift_JIS.
+// standard output takes whole buffers, bytes unchanged; PeekNamedPipe and
+// ClearCommError to tell whether the input would make a read wait; read
+// timeouts that let a serial port give what has arrived; the wide-character
+// command line to open any name and to check the other arguments as typed;
+// WriteConsoleW for names on a console, and for the texts on a console that
+// shows another code page than Shift_JIS.
 
 #include <windows.h>
 #include <io.h>
@@ -23,24 +25,39 @@ namespace {
 constexpr UINT shiftJisCodePage = 932;
 constexpr DWORD consoleWritePiece = 16 * 1024;  // older consoles refuse large writes
 constexpr DWORD pipeWritePiece = 8 * 1024;      // a pipe's reader starts sooner on small pieces
+// How long one read of a serial port waits for its first byte before it
+// returns empty and is made again. Windows returns as soon as a byte is
+// there; Wine only when this time is up, so it bounds the delay there.
+constexpr DWORD portReadWait = 100;
 
 HANDLE inputHandle;
 DWORD inputType;
+bool inputIsPort;  // a communications device: a serial port
 DWORD writePiece;  // the most one write hands over; 0 until the first write
 
 HANDLE Output() { return GetStdHandle(STD_OUTPUT_HANDLE); }
 
-// The command-line argument that the narrow argument vector holds as `name`,
-// in its wide-character form: the narrow one has '?' for every character
-// outside the ANSI code page. Null when no argument renders as `name`.
-const wchar_t* WideArgument(const char* name) {
-    static int count = 0;
+// The command-line arguments as typed, in wide characters: the narrow ones
+// hold the ANSI code page's copy, with '?' or a look-alike for every
+// character outside it. Sets `*count` to 0 when they cannot be had.
+wchar_t** WideArguments(int* count) {
+    static int wideCount = 0;
     static wchar_t** arguments = nullptr;
     if (arguments == nullptr) {
         wchar_t** environment = nullptr;
         int startInfo = 0;
-        if (__wgetmainargs(&count, &arguments, &environment, 0, &startInfo) < 0 || arguments == nullptr) count = 0;
+        if (__wgetmainargs(&wideCount, &arguments, &environment, 0, &startInfo) < 0 || arguments == nullptr)
+            wideCount = 0;
     }
+    *count = wideCount;
+    return arguments;
+}
+
+// The command-line argument that the narrow argument vector holds as `name`,
+// in its wide-character form. Null when no argument renders as `name`.
+const wchar_t* WideArgument(const char* name) {
+    int count = 0;
+    wchar_t** arguments = WideArguments(&count);
     static char rendered[pathCapacity];
     for (int i = 1; i < count; ++i) {
         int size = WideCharToMultiByte(CP_ACP, 0, arguments[i], -1, rendered, pathCapacity, nullptr, nullptr);
@@ -84,30 +101,71 @@ void WriteToConsole(const char* text, UINT codePage) {
 
 }  // namespace
 
+const char* SystemArgument(char** argv, int index) {
+    int count = 0;
+    wchar_t** arguments = WideArguments(&count);
+    if (index >= count) return argv[index];
+    bool ascii = true;
+    for (const wchar_t* c = arguments[index]; *c != L'\0'; ++c) ascii = ascii && *c < 0x80;
+    if (ascii) return argv[index];
+    // The longest command line is 32,767 characters, 3 bytes each at most.
+    static char typed[3 * 32768];
+    if (WideCharToMultiByte(CP_UTF8, 0, arguments[index], -1, typed, sizeof typed, nullptr, nullptr) <= 0)
+        return "\x80";
+    return typed;
+}
+
 bool SystemOpenInput(const char* path) {
-    const wchar_t* name = WideArgument(path);
-    static wchar_t converted[pathCapacity];
-    if (name == nullptr) {
-        if (MultiByteToWideChar(CP_ACP, 0, path, -1, converted, pathCapacity) <= 0) return false;
-        name = converted;
+    // Windows has no name for the standard input: /dev/stdin is it, as on
+    // Linux, whatever it is (a pipe, a file or a console).
+    if (strcmp(path, "/dev/stdin") == 0) {
+        inputHandle = GetStdHandle(STD_INPUT_HANDLE);
+        if (inputHandle == nullptr || inputHandle == INVALID_HANDLE_VALUE) return false;
+        inputFile = stdin;
+    } else {
+        const wchar_t* name = WideArgument(path);
+        static wchar_t converted[pathCapacity];
+        if (name == nullptr) {
+            if (MultiByteToWideChar(CP_ACP, 0, path, -1, converted, pathCapacity) <= 0) return false;
+            name = converted;
+        }
+        FILE* stream = nullptr;
+        if (_wfopen_s(&stream, name, L"rb") != 0) return false;
+        inputHandle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)));
+        inputFile = stream;
     }
-    FILE* stream = nullptr;
-    if (_wfopen_s(&stream, name, L"rb") != 0) return false;
-    inputHandle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)));
     inputType = GetFileType(inputHandle) & ~FILE_TYPE_REMOTE;
-    inputFile = stream;
+    // A serial port opens with every read timeout 0: a read then waits for
+    // its whole count. These timeouts make it return once a byte is there.
+    // Nothing else of the port (speed, parity, flow control) is touched.
+    DCB port{};
+    port.DCBlength = sizeof port;
+    inputIsPort = inputType == FILE_TYPE_CHAR && GetCommState(inputHandle, &port);
+    if (inputIsPort) {
+        COMMTIMEOUTS timeouts{MAXDWORD, MAXDWORD, portReadWait, 0, 0};
+        SetCommTimeouts(inputHandle, &timeouts);
+    }
     return true;
 }
 
 long SystemRead(unsigned char* buffer, size_t count) {
     DWORD got = 0;
-    if (ReadFile(inputHandle, buffer, static_cast<DWORD>(count), &got, nullptr)) return static_cast<long>(got);
+    while (ReadFile(inputHandle, buffer, static_cast<DWORD>(count), &got, nullptr)) {
+        // A serial port gives nothing when its read timed out: it has not
+        // ended.
+        if (got > 0 || !inputIsPort) return static_cast<long>(got);
+    }
     DWORD error = GetLastError();
-    return error == ERROR_BROKEN_PIPE || error == ERROR_HANDLE_EOF ? 0 : -1;
+    return error == ERROR_BROKEN_PIPE || error == ERROR_PIPE_NOT_CONNECTED || error == ERROR_HANDLE_EOF ? 0 : -1;
 }
 
 bool SystemInputWouldWait() {
     if (inputType == FILE_TYPE_DISK) return false;
+    if (inputIsPort) {
+        DWORD errors = 0;
+        COMSTAT status{};
+        return !ClearCommError(inputHandle, &errors, &status) || status.cbInQue == 0;
+    }
     // A console or another device cannot tell: take it as waiting.
     if (inputType != FILE_TYPE_PIPE) return true;
     DWORD available = 0;
@@ -140,8 +198,10 @@ void WriteText(Text text) {
         WriteLines(text.shiftJis);
 }
 
+// On a console the name goes out as typed, at every code page; elsewhere as
+// the narrow argument holds it.
 void WriteName(const char* name) {
-    if (!ConsoleNeedsCharacters()) {
+    if (!OutputIsConsole()) {
         WriteOutput(name, strlen(name));
         return;
     }

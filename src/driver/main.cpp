@@ -7,6 +7,7 @@
 #include "common/input.h"
 #include "common/output.h"
 #include "common/state.h"
+#include "common/system.h"
 #include "driver/line_loop.h"
 #include "driver/texts.h"
 
@@ -46,7 +47,7 @@ int main(int argc, char** argv) {
         EndProcess(0);
     }
 
-    const char* order = argv[2];
+    const char* order = SystemArgument(argv, 2);
     if (strcmp(order, "-l") == 0 || strcmp(order, "-L") == 0) {
         bigEndian = 0;
     } else if (strcmp(order, "-b") == 0 || strcmp(order, "-B") == 0) {
@@ -55,14 +56,15 @@ int main(int argc, char** argv) {
         Fail(TextOf(byteOrderText));
     }
 
-    if (strlen(argv[3]) > layoutMaxLength) {
+    const char* layout = SystemArgument(argv, 3);
+    if (strlen(layout) > layoutMaxLength) {
         char shiftJis[128];
         char utf8[128];
         snprintf(shiftJis, sizeof shiftJis, shiftJisTexts[layoutLengthText], layoutMaxLength);
         snprintf(utf8, sizeof utf8, utf8Texts[layoutLengthText], layoutMaxLength);
         Fail(Text{shiftJis, utf8});
     }
-    strncpy(layoutText, argv[3], sizeof layoutText);
+    strncpy(layoutText, layout, sizeof layoutText);
     if (CheckLayoutString(layoutText) != 0) Fail(TextOf(layoutCharacterText));
 
     // A longer name is not opened under its first 4,095 bytes: that would
