@@ -6,9 +6,10 @@
 
 #include "common/input.h"
 #include "common/output.h"
+#include "common/platform.h"
 #include "common/state.h"
-#include "common/system.h"
 #include "driver/line_loop.h"
+#include "field/line_plan.h"
 
 namespace {
 
@@ -27,9 +28,8 @@ size_t heldWaits;
 // How many bytes the dump has to have written once `bytes` have arrived:
 // every whole field, and the line end of every whole line.
 size_t WholeFieldsOutput(size_t bytes) {
-    size_t lineIn = 0;
+    size_t lineIn = LineInputBytes(layoutText);
     size_t fields = strlen(layoutText);
-    for (size_t i = 0; i < fields; ++i) lineIn += static_cast<size_t>(layoutText[i] - '0');
     size_t length = bytes / lineIn * (2 * lineIn + fields + lineEndLength);
     bytes %= lineIn;
     for (size_t i = 0; i < fields; ++i) {

@@ -12,6 +12,8 @@
 
 #include "common/state.h"
 #include "dump_compare.h"
+#include "field/formatters.h"
+#include "field/line_plan.h"
 #include "field/whole_lines.h"
 
 namespace {
@@ -57,8 +59,7 @@ int main() {
             for (int big = 0; big < 2; ++big) {
                 strncpy(layoutText, layout.c_str(), sizeof layoutText - 1);
                 bigEndian = big;
-                size_t lineIn = 0;
-                for (char c : layout) lineIn += static_cast<size_t>(c - '0');
+                size_t lineIn = LineInputBytes(layout.c_str());
                 size_t periodIn = PlanWholeLines();
                 for (size_t length : LengthsToTry(lineIn, periodIn)) {
                     Expect(CompareDumps(data.data(), length, {1 << 20, false, false}, layout.c_str(), big), formatter);

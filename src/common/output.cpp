@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "common/input.h"
-#include "common/system.h"
+#include "common/platform.h"
 
 namespace {
 

@@ -5,22 +5,9 @@
 
 #include <cstddef>
 
+#include "common/platform.h"
+
 constexpr size_t outputBufferSize = 256 * 1024;
-
-// What ends a line on this platform. The tool writes it itself, so standard
-// output takes the bytes unchanged.
-#ifdef _WIN32
-constexpr char lineEnd[] = "\r\n";
-#else
-constexpr char lineEnd[] = "\n";
-#endif
-constexpr size_t lineEndLength = sizeof lineEnd - 1;
-
-// One of the tool's texts, in both encodings it may be written in.
-struct Text {
-    const char* shiftJis;
-    const char* utf8;
-};
 
 // Returns room for `count` bytes (at most outputBufferSize), flushing first
 // if the buffer has less left. Fill it, then call CommitOutput.
@@ -38,14 +25,6 @@ void WriteLineEnd();
 
 // Writes a terminated string with each line feed in it as `lineEnd`.
 void WriteLines(const char* bytes);
-
-// Writes a text in the encoding the reader of standard output can read:
-// Shift_JIS, unless standard output is a terminal or console that shows
-// another. The platform's file decides.
-void WriteText(Text text);
-
-// Writes a file name the way it was given on the command line.
-void WriteName(const char* name);
 
 // Hands the buffered bytes to the system. A failed write ends the process
 // with status 1 at once: nothing more could reach the reader.

@@ -6,8 +6,8 @@
 
 #include "common/input.h"
 #include "common/output.h"
+#include "common/platform.h"
 #include "common/state.h"
-#include "common/system.h"
 #include "driver/line_loop.h"
 #include "driver/texts.h"
 

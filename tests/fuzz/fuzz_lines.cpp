@@ -14,7 +14,7 @@
 #include <string>
 
 #include "dump_compare.h"
-#include "field/whole_lines.h"
+#include "field/formatters.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 4) return 0;

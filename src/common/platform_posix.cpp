@@ -14,8 +14,8 @@
 #include <cstring>
 
 #include "common/output.h"
+#include "common/platform.h"
 #include "common/state.h"
-#include "common/system.h"
 
 namespace {
 

@@ -1,11 +1,8 @@
-// The system calls under the input and output layers on Windows: ReadFile
-// and WriteFile on the handles, so that a pipe gives what has arrived and
-// standard output takes whole buffers, bytes unchanged; PeekNamedPipe and
-// ClearCommError to tell whether the input would make a read wait; read
-// timeouts that let a serial port give what has arrived; the wide-character
-// command line to open any name and to check the other arguments as typed;
-// WriteConsoleW for names on a console, and for the texts on a console that
-// shows another code page than Shift_JIS.
+// The input and the command line on Windows: ReadFile on the input handle,
+// so that a pipe gives what has arrived; PeekNamedPipe and ClearCommError to
+// tell whether the input would make a read wait; read timeouts that let a
+// serial port give what has arrived; the wide-character command line to
+// open any name and to check the other arguments as typed.
 
 #include <windows.h>
 #include <io.h>
@@ -13,18 +10,15 @@
 #include <cstdio>
 #include <cstring>
 
-#include "common/output.h"
+#include "common/platform.h"
+#include "common/platform_windows.h"
 #include "common/state.h"
-#include "common/system.h"
 
 extern "C" int __cdecl __wgetmainargs(int* argc, wchar_t*** argv, wchar_t*** environment, int expand,
                                       int* startInfo);
 
 namespace {
 
-constexpr UINT shiftJisCodePage = 932;
-constexpr DWORD consoleWritePiece = 16 * 1024;  // older consoles refuse large writes
-constexpr DWORD pipeWritePiece = 8 * 1024;      // a pipe's reader starts sooner on small pieces
 // How long one read of a serial port waits for its first byte before it
 // returns empty and is made again. Windows returns as soon as a byte is
 // there; Wine only when this time is up, so it bounds the delay there.
@@ -33,9 +27,6 @@ constexpr DWORD portReadWait = 100;
 HANDLE inputHandle;
 DWORD inputType;
 bool inputIsPort;  // a communications device: a serial port
-DWORD writePiece;  // the most one write hands over; 0 until the first write
-
-HANDLE Output() { return GetStdHandle(STD_OUTPUT_HANDLE); }
 
 // The command-line arguments as typed, in wide characters: the narrow ones
 // hold the ANSI code page's copy, with '?' or a look-alike for every
@@ -53,8 +44,8 @@ wchar_t** WideArguments(int* count) {
     return arguments;
 }
 
-// The command-line argument that the narrow argument vector holds as `name`,
-// in its wide-character form. Null when no argument renders as `name`.
+}  // namespace
+
 const wchar_t* WideArgument(const char* name) {
     int count = 0;
     wchar_t** arguments = WideArguments(&count);
@@ -65,41 +56,6 @@ const wchar_t* WideArgument(const char* name) {
     }
     return nullptr;
 }
-
-int outputIsConsole = -1;  // decided at the first write
-
-bool OutputIsConsole() {
-    DWORD mode = 0;
-    if (outputIsConsole < 0) outputIsConsole = GetConsoleMode(Output(), &mode) != 0;
-    return outputIsConsole == 1;
-}
-
-// A console whose code page is not Shift_JIS shows the texts only when they
-// are handed over as characters.
-bool ConsoleNeedsCharacters() { return OutputIsConsole() && GetConsoleOutputCP() != shiftJisCodePage; }
-
-void WriteConsoleChars(const wchar_t* text, size_t count) {
-    DWORD written = 0;
-    if (count > 0 && !WriteConsoleW(Output(), text, static_cast<DWORD>(count), &written, nullptr)) EndProcess(1);
-}
-
-// Writes `text`, in code page `codePage`, to the console as characters, each
-// line feed as CR LF, after everything written before it.
-void WriteToConsole(const char* text, UINT codePage) {
-    FlushOutput();
-    static wchar_t wide[pathCapacity];
-    int count = MultiByteToWideChar(codePage, 0, text, -1, wide, pathCapacity);
-    if (count <= 0) EndProcess(1);
-    const wchar_t* piece = wide;
-    while (const wchar_t* end = wcschr(piece, L'\n')) {
-        WriteConsoleChars(piece, static_cast<size_t>(end - piece));
-        WriteConsoleChars(L"\r\n", 2);
-        piece = end + 1;
-    }
-    WriteConsoleChars(piece, wcslen(piece));
-}
-
-}  // namespace
 
 const char* SystemArgument(char** argv, int index) {
     int count = 0;
@@ -175,40 +131,3 @@ bool SystemInputWouldWait() {
     return GetLastError() != ERROR_BROKEN_PIPE;
 }
 
-bool SystemWrite(const char* bytes, size_t count) {
-    HANDLE output = Output();
-    if (writePiece == 0)
-        writePiece = OutputIsConsole()                         ? consoleWritePiece
-                     : GetFileType(output) == FILE_TYPE_PIPE ? pipeWritePiece
-                                                               : MAXDWORD;
-    while (count > 0) {
-        DWORD piece = count < writePiece ? static_cast<DWORD>(count) : writePiece;
-        DWORD written = 0;
-        if (!WriteFile(output, bytes, piece, &written, nullptr)) return false;
-        bytes += written;
-        count -= written;
-    }
-    return true;
-}
-
-void WriteText(Text text) {
-    if (ConsoleNeedsCharacters())
-        WriteToConsole(text.shiftJis, shiftJisCodePage);
-    else
-        WriteLines(text.shiftJis);
-}
-
-// On a console the name goes out as typed, at every code page; elsewhere as
-// the narrow argument holds it.
-void WriteName(const char* name) {
-    if (!OutputIsConsole()) {
-        WriteOutput(name, strlen(name));
-        return;
-    }
-    if (const wchar_t* wide = WideArgument(name)) {
-        FlushOutput();
-        WriteConsoleChars(wide, wcslen(wide));
-    } else {
-        WriteToConsole(name, CP_ACP);
-    }
-}

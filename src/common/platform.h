@@ -1,0 +1,59 @@
+// Everything a platform supplies to the rest of the tool. Each platform
+// defines these in files of its own (platform_posix.cpp; on Windows
+// platform_windows.cpp for the input and the command line,
+// platform_windows_output.cpp for standard output); the in-process tests
+// define the calls the dump makes over a stand-in of their own. Nothing
+// outside this layer asks which system it runs on.
+#pragma once
+
+#include <cstddef>
+
+// What ends a line. The tool writes it itself, so standard output takes the
+// bytes unchanged.
+#ifdef _WIN32
+constexpr char lineEnd[] = "\r\n";
+#else
+constexpr char lineEnd[] = "\n";
+#endif
+constexpr size_t lineEndLength = sizeof lineEnd - 1;
+
+// One of the tool's texts, in both encodings it may be written in.
+struct Text {
+    const char* shiftJis;
+    const char* utf8;
+};
+
+// Command-line argument `index` for checking against the byte orders and
+// layout digits: as typed, so that no character the system's narrow copy
+// changed (Windows' best-fit "－Ｂ" for "-B") can pass. It holds a byte of
+// 0x80 or more wherever the argument held a character outside ASCII. Valid
+// until the next call.
+const char* SystemArgument(char** argv, int index);
+
+// Opens `path` for reading in binary mode and sets the process-wide
+// `inputFile` to it; the input layer closes it with fclose. False when it
+// does not open; a directory counts as not opening.
+bool SystemOpenInput(const char* path);
+
+// One read of at most `count` bytes: the bytes that have arrived, or, when
+// none has, the first ones to arrive. Returns how many, 0 at the end of the
+// input and -1 when the read failed.
+long SystemRead(unsigned char* buffer, size_t count);
+
+// True when the next read would have to wait for the input to send more: a
+// pipe, FIFO, terminal or port that holds nothing yet. Never true for a
+// regular file with a size, which is read in whole blocks.
+bool SystemInputWouldWait();
+
+// Writes all `count` bytes to standard output, waiting while it cannot take
+// them. False when the write failed.
+bool SystemWrite(const char* bytes, size_t count);
+
+// Writes a text, through the output layer, in the encoding the reader of
+// standard output can read: Shift_JIS, unless standard output is a terminal
+// or console that shows another.
+void WriteText(Text text);
+
+// Writes a file name, through the output layer, the way it was given on the
+// command line.
+void WriteName(const char* name);
