@@ -2,14 +2,15 @@
 """Runs the Tolvarin program as a user would and checks its bytes and status.
 
 Configuration comes from the environment:
-  TOLVARIN           the program to run
-  TOLVARIN_RUNNER    a command to run it under (for example: wine)
-  TOLVARIN_NEWLINE   "crlf" where the program ends its lines with CR LF
+  TOLVARIN              the program to run
+  TOLVARIN_RUNNER       a command to run it under (wine64, an emulator)
+  TOLVARIN_SYSTEM       "windows" for a Windows program: CR LF line ends,
+                        names in the ANSI code page, Windows' ways in
+  TOLVARIN_PIPE_SERVER  on Windows, a named-pipe server (pipe_server.cpp)
 Expected texts are converted with iconv, never taken from the program.
 """
-import array
-import fcntl
 import os
+import pathlib
 import random
 import re
 import select
@@ -18,7 +19,6 @@ import stat
 import subprocess
 import sys
 import tempfile
-import termios
 import threading
 import time
 import tty
@@ -26,8 +26,7 @@ import unittest
 
 TOOL = os.environ.get("TOLVARIN", "")
 RUNNER = os.environ.get("TOLVARIN_RUNNER", "").split()
-CRLF = os.environ.get("TOLVARIN_NEWLINE", "") == "crlf"
-WINDOWS = bool(RUNNER)
+WINDOWS = os.environ.get("TOLVARIN_SYSTEM", "") == "windows"
 PIPE_SERVER = os.environ.get("TOLVARIN_PIPE_SERVER", "")
 # A folder on drive C: there, unlike under Wine's drive Z:, no \dev\stdin
 # exists by chance.
@@ -72,7 +71,7 @@ def shown(path):
 
 def console(data):
     """What reaches standard output for `data` written by the tool."""
-    return data.replace(b"\n", b"\r\n") if CRLF else data
+    return data.replace(b"\n", b"\r\n") if WINDOWS else data
 
 
 def reference_dump(data, layout, big):
@@ -118,11 +117,33 @@ def read_for(stream, count, seconds=1.0):
     return got
 
 
+def raw_terminal():
+    """A new pseudo-terminal in raw mode: its master and slave descriptors."""
+    master, slave = os.openpty()
+    tty.setraw(slave)
+    return master, slave
+
+
+# The number of read(2) on this machine, as /proc/PID/syscall shows it.
+READ_SYSCALL = {"x86_64": "0", "aarch64": "63", "i686": "3"}.get(os.uname().machine)
+
+
+def blocked_in_read(pid, seconds=10):
+    """Waits until process `pid` is blocked in read(2); false if it never is."""
+    deadline = time.monotonic() + seconds
+    while time.monotonic() < deadline:
+        with open(f"/proc/{pid}/syscall") as f:
+            if f.read().split()[0] == READ_SYSCALL:
+                return True
+        time.sleep(0.005)
+    return False
+
+
 def run(args, stdin=None, stdout=subprocess.PIPE, cwd=None, server=()):
     """Runs the tool with `args` in the folder `cwd`, started by `server`
     (a program that takes the tool and its arguments) if one is given."""
     result = subprocess.run(RUNNER + list(server) + [TOOL] + args, input=stdin, stdout=stdout,
-                            stderr=subprocess.PIPE, cwd=cwd)
+                            stderr=subprocess.PIPE, cwd=cwd, timeout=120)
     return result.stdout, result.stderr, result.returncode
 
 
@@ -144,26 +165,32 @@ class Case(unittest.TestCase):
         self.assertEqual(code, status)
 
 
-class Usage(Case):
-    def test_fewer_than_three_arguments(self):
-        screen = b"".join(encode(text) for text, _ in USAGE)
-        for args in ([], ["x.bin"], ["x.bin", "-B"]):
-            with self.subTest(args=args):
-                self.check(args, screen, 0)
+class Runs(Case):
+    """One run of the tool a row: arguments, standard input, the bytes
+    expected on standard output (before CR LF), the status."""
 
-    def test_shift_jis_bytes(self):
+    def test_rows(self):
+        for label, args, stdin, expected, status in self.rows():
+            with self.subTest(label, args=args):
+                self.check(args, expected, status, stdin)
+
+    def rows(self):
+        d = self.dir.name
+        rows = []
+        # The usage screen, its bytes checked against iconv's line by line.
         for text, size in USAGE:
             self.assertEqual(len(encode(text)), size, text)
-        out, _, _ = run([])
-        self.assertTrue(out.startswith(b"\x95\x5c"), "the title starts with the two bytes of its first character")
+        screen = b"".join(encode(text) for text, _ in USAGE)
+        self.assertTrue(screen.startswith(b"\x95\x5c"), "the title starts with the two bytes of its first character")
+        for args in ([], ["x.bin"], ["x.bin", "-B"]):
+            rows.append((f"usage after {len(args)} arguments", args, None, screen, 0))
 
-
-class Checks(Case):
-    def test_first_failing_check_decides(self):
-        missing = os.path.join(self.dir.name, "missing.bin")
+        # The first failing check decides; a refused argument never opens
+        # the input, so a FIFO without a writer does not block.
+        missing = os.path.join(d, "missing.bin")
         order, length, character = encode(ORDER_MESSAGE), encode(LENGTH_MESSAGE), encode(CHARACTER_MESSAGE)
         opened = encode(OPEN_ERROR) + missing.encode() + b"\n"
-        cases = [
+        checks = [
             ("l", "112444", order), ("-x", "112444", order), ("-le", "x", order), ("-LE", "1" * 40, order),
             ("", "", order), ("-B", "1" * 31, length), ("-L", "x" * 31, length), ("-B", "3", character),
             ("-b", "0", character), ("-l", "16", character), ("-B", "1 2", character), ("-B", "", character),
@@ -172,86 +199,67 @@ class Checks(Case):
             # never as a copy that maps them to ASCII.
             ("－Ｂ", "112444", order), ("-B", "８", character), ("-L", "¹²", character), ("-B", "８" * 11, length),
         ]
-        for order_arg, layout, expected in cases:
-            with self.subTest(order=order_arg, layout=layout):
-                self.check([missing, order_arg, layout], expected, 1)
+        rows += [(f"check {o!r} {l!r}", [missing, o, l], None, message, 1) for o, l, message in checks]
+        fifo = os.path.join(d, "fifo")
+        os.mkfifo(fifo)
+        rows += [(f"refused before opening {o} {l!r}", [fifo, o, l], None, message, 1)
+                 for o, l, message in [("-x", "112444", order), ("-B", "1" * 31, length), ("-L", "3", character)]]
 
-    def test_arguments_after_the_third_are_ignored(self):
-        path = self.file(bytes(range(20)))
-        self.check([path, "-B", "112444", "-x", "3"], EXAMPLE_BIG, 0)
+        # Names that open and names that do not; Windows opens names outside
+        # its ANSI code page too. A name longer than 4,095 bytes shows its
+        # first 4,095 bytes.
+        failed = [os.path.join(d, "missing%d%s%n.bin"), "", d, os.path.join(d, "データ.bin")]
+        rows += [(f"does not open {path!r}", [path, "-B", "1"], None, encode(OPEN_ERROR) + shown(path) + b"\n", 1)
+                 for path in failed]
+        os.mkdir(os.path.join(d, "here"))
+        rows += [(f"opens {name!r}", [self.file(b"\xab", os.path.join("here", name)), "-B", "1"], None, b"AB \n", 0)
+                 for name in ("データ.bin", "😀 100%.bin")]
+        long_name = os.path.join(d, "n" * 5000)
+        rows.append(("name over 4,095 bytes", [long_name, "-B", "1"], None,
+                     encode(OPEN_ERROR) + long_name[:4095].encode() + b"\n", 1))
+        if not WINDOWS:  # Windows paths are far shorter than 4,095 bytes
+            # A name of exactly 4,095 bytes opens; one byte more is not cut
+            # back to an existing file of that name.
+            folder = d
+            while 4095 - len(folder) > 250:
+                folder = os.path.join(folder, "d" * 200)
+            os.makedirs(folder)
+            name = os.path.join(folder, "f" * (4095 - len(folder) - 1))
+            self.assertEqual(len(name), 4095)
+            self.file(b"\xab", name)
+            rows += [("name of 4,095 bytes", [name, "-B", "1"], None, b"AB \n", 0),
+                     ("name of 4,096 bytes", [name + "x", "-B", "1"], None,
+                      encode(OPEN_ERROR) + name.encode() + b"\n", 1),
+                     # /proc/self/mem fails at its first byte.
+                     ("read error", ["/proc/self/mem", "-B", "1"], None, encode(READ_ERROR) + b"/proc/self/mem\n", 1)]
 
-    def test_names_that_do_not_open(self):
-        cases = [("missing%d%s%n.bin", True), ("", False), (self.dir.name, False), ("データ.bin", True)]
-        for name, inside in cases:
-            path = os.path.join(self.dir.name, name) if inside else name
-            with self.subTest(name=path):
-                self.check([path, "-B", "1"], encode(OPEN_ERROR) + shown(path) + b"\n", 1)
-
-    def test_names_that_open(self):
-        # Windows opens names outside its ANSI code page too.
-        for name in ("データ.bin", "😀 100%.bin"):
-            with self.subTest(name=name):
-                self.check([self.file(b"\xab", name), "-B", "1"], b"AB \n", 0)
-
-    def test_long_names(self):
-        # A name longer than 4,095 bytes shows its first 4,095 bytes.
-        name = os.path.join(self.dir.name, "n" * 5000)
-        self.check([name, "-B", "1"], encode(OPEN_ERROR) + name[:4095].encode() + b"\n", 1)
-
-    @unittest.skipIf(WINDOWS, "Windows paths are far shorter than 4,095 bytes")
-    def test_names_at_the_limit(self):
-        # A name of exactly 4,095 bytes opens; one byte more is not cut back
-        # to an existing file of that name.
-        folder = self.dir.name
-        while 4095 - len(folder) > 250:
-            folder = os.path.join(folder, "d" * 200)
-        os.makedirs(folder)
-        name = os.path.join(folder, "f" * (4095 - len(folder) - 1))
-        self.assertEqual(len(name), 4095)
-        with open(name, "wb") as f:
-            f.write(b"\xab")
-        self.check([name, "-B", "1"], b"AB \n", 0)
-        self.check([name + "x", "-B", "1"], encode(OPEN_ERROR) + name.encode() + b"\n", 1)
-
-
-class Dump(Case):
-    def test_fixed_cases(self):
-        cases = [
-            (bytes(range(20)), "-B", "112444", EXAMPLE_BIG),
-            (bytes(range(20)), "-b", "112444", EXAMPLE_BIG),
-            (bytes(range(20)), "-L", "112444", EXAMPLE_LITTLE),
-            (bytes(range(20)), "-l", "112444", EXAMPLE_LITTLE),
-            (b"", "-B", "8", b""),
-            (bytes(range(16)), "-B", "112444", b"00 01 0203 04050607 08090A0B 0C0D0E0F \n"),
-            (b"\x12\x34", "-B", "2", b"1234 \n"),
-            (b"\x12\x34", "-L", "2", b"3412 \n"),
-            (b"\xaa", "-B", "2", b"AA00 "),
-            (b"\xaa", "-L", "2", b"00AA "),
-            (b"\xaa\xbb", "-B", "4", b"AABB0000 "),
-            (b"\xaa\xbb", "-L", "4", b"0000BBAA "),
-            (b"\x01\x02\x03", "-B", "8", b"0102030000000000 "),
-            (b"\x01\x02\x03", "-L", "8", b"0000000000030201 "),
+        # Dumps: fixed cases, then random data against the model.
+        example = self.file(bytes(range(20)), "example.bin")
+        rows.append(("arguments after the third are ignored", [example, "-B", "112444", "-x", "3"], None,
+                     EXAMPLE_BIG, 0))
+        rows.append(("bundled example", [os.path.join(SOURCE_DIR, "examples", "TEST.bin"), "-B", "112444"], None,
+                     EXAMPLE_BIG, 0))
+        fixed = [
+            (bytes(range(20)), "-B", "112444", EXAMPLE_BIG), (bytes(range(20)), "-b", "112444", EXAMPLE_BIG),
+            (bytes(range(20)), "-L", "112444", EXAMPLE_LITTLE), (bytes(range(20)), "-l", "112444", EXAMPLE_LITTLE),
+            (b"", "-B", "8", b""), (bytes(range(16)), "-B", "112444", b"00 01 0203 04050607 08090A0B 0C0D0E0F \n"),
+            (b"\x12\x34", "-B", "2", b"1234 \n"), (b"\x12\x34", "-L", "2", b"3412 \n"),
+            (b"\xaa", "-B", "2", b"AA00 "), (b"\xaa", "-L", "2", b"00AA "),
+            (b"\xaa\xbb", "-B", "4", b"AABB0000 "), (b"\xaa\xbb", "-L", "4", b"0000BBAA "),
+            (b"\x01\x02\x03", "-B", "8", b"0102030000000000 "), (b"\x01\x02\x03", "-L", "8", b"0000000000030201 "),
             (b"\x01\x02\x03\x04\x05", "-L", "18", b"01 0000000005040302 "),
-            (b"\xff\x80\x7f\xfe", "-L", "1", b"FF \n80 \n7F \nFE \n"),
-            (b"\xff\x80\x7f\xfe", "-L", "4", b"FE7F80FF \n"),
+            (b"\xff\x80\x7f\xfe", "-L", "1", b"FF \n80 \n7F \nFE \n"), (b"\xff\x80\x7f\xfe", "-L", "4", b"FE7F80FF \n"),
         ]
-        for data, order, layout, expected in cases:
-            with self.subTest(data=data.hex(), order=order, layout=layout):
-                self.check([self.file(data), order, layout], expected, 0)
-
-    def test_against_a_model(self):
+        rows += [(f"dump of {data.hex()} {o} {l}", [self.file(data, f"fixed{i}.bin"), o, l], None, expected, 0)
+                 for i, (data, o, l, expected) in enumerate(fixed)]
         rng = random.Random(7)
         data = bytes(rng.getrandbits(8) for _ in range(300_000))
-        paths = {len(data): self.file(data), len(data) - 3: self.file(data[:-3], "cut.bin")}
-        layouts = ["1", "8", "112444", "2481", "84218421", "8" * 30, "1" * 30, "124" * 10, "12", "888881"]
-        for layout in layouts:
-            for order in ("-B", "-L"):
-                for size, path in paths.items():
-                    with self.subTest(layout=layout, order=order, size=size):
-                        self.check([path, order, layout], reference_dump(data[:size], layout, order == "-B"), 0)
-
-    def test_bundled_example(self):
-        self.check([os.path.join(SOURCE_DIR, "examples", "TEST.bin"), "-B", "112444"], EXAMPLE_BIG, 0)
+        paths = {len(data): self.file(data, "random.bin"), len(data) - 3: self.file(data[:-3], "cut.bin")}
+        for layout in ["1", "8", "112444", "2481", "84218421", "8" * 30, "1" * 30, "124" * 10, "12", "888881"]:
+            for o in ("-B", "-L"):
+                rows += [(f"model {layout} {o} {size} bytes", [path, o, layout], None,
+                          reference_dump(data[:size], layout, o == "-B"), 0) for size, path in paths.items()]
+        return rows
 
 
 class Terminal(Case):
@@ -299,8 +307,7 @@ class Terminal(Case):
             command = RUNNER + ["cmd", "/c", f"chcp {codepage} > NUL & {program} {' '.join(args)}"]
         if not terminal:
             return subprocess.run(command, stdout=subprocess.PIPE, env=env).stdout
-        master, slave = os.openpty()
-        tty.setraw(slave)
+        master, slave = raw_terminal()
         proc = subprocess.Popen(command, stdin=slave, stdout=slave, stderr=subprocess.DEVNULL, env=env)
         os.close(slave)
         out, deadline = b"", time.monotonic() + 20
@@ -330,11 +337,6 @@ class Streams(Case):
         dump = reference_dump(data, "112444", False)
         fifo = os.path.join(self.dir.name, "fifo")
         os.mkfifo(fifo)
-
-        def feed():
-            with open(fifo, "wb") as f:
-                f.write(data)
-
         # Arguments, standard input, how the tool is run, what feeds the
         # FIFO, the dump expected.
         cases = [(["/dev/stdin", "-L", "112444"], data, {"cwd": DRIVE_C if WINDOWS else None}, None, dump)]
@@ -345,7 +347,7 @@ class Streams(Case):
             with open("/proc/version", "rb") as f:
                 version = f.read()
             self.assertEqual(os.stat("/proc/version").st_size, 0)
-            cases += [([fifo, "-L", "112444"], None, {}, feed, dump),
+            cases += [([fifo, "-L", "112444"], None, {}, lambda: pathlib.Path(fifo).write_bytes(data), dump),
                       (["/proc/version", "-B", "4"], None, {}, None, reference_dump(version, "4", True))]
         for args, stdin, how, feeder, expected in cases:
             with self.subTest(args=args[0], how=how):
@@ -357,21 +359,7 @@ class Streams(Case):
                     writer.join()
 
     @unittest.skipIf(WINDOWS, LINUX_ONLY)
-    def test_refused_arguments_leave_the_input_unopened(self):
-        # Opening a FIFO that has no writer would block: the refusal comes at
-        # once only if the input is never opened.
-        fifo = os.path.join(self.dir.name, "fifo")
-        os.mkfifo(fifo)
-        cases = [("-x", "112444", ORDER_MESSAGE), ("-B", "1" * 31, LENGTH_MESSAGE), ("-L", "3", CHARACTER_MESSAGE)]
-        for order, layout, message in cases:
-            with self.subTest(order=order, layout=layout):
-                result = subprocess.run([TOOL, fifo, order, layout], stdout=subprocess.PIPE, timeout=10)
-                self.assertEqual((result.stdout, result.returncode), (encode(message), 1))
-
-    @unittest.skipIf(WINDOWS, LINUX_ONLY)
-    def test_read_errors(self):
-        # /proc/self/mem fails at its first byte.
-        self.check(["/proc/self/mem", "-B", "1"], encode(READ_ERROR) + b"/proc/self/mem\n", 1)
+    def test_terminal_that_hangs_up(self):
         # A terminal fails once its other side has gone: the dump so far
         # stands, then the message on a line of its own.
         message = encode(READ_ERROR) + b"/dev/stdin\n"
@@ -379,25 +367,17 @@ class Streams(Case):
                  (bytes(range(1, 9)), b"01020304 \n05060708 \n" + message)]
         for data, expected in cases:
             with self.subTest(data=data.hex()):
-                self.assertEqual(self.dump_terminal(data, ["/dev/stdin", "-B", "4"]), (expected, b"", 1))
-
-    @staticmethod
-    def dump_terminal(data, args):
-        """Runs the tool on a raw pseudo-terminal holding `data`, and hangs
-        the terminal up once the tool has read it."""
-        master, slave = os.openpty()
-        tty.setraw(slave)
-        os.write(master, data)
-        proc = subprocess.Popen([TOOL] + args, stdin=slave, stdout=subprocess.PIPE, stderr=subprocess.PIPE)
-        unread = array.array("i", [len(data)])
-        deadline = time.monotonic() + 10
-        while unread[0] and time.monotonic() < deadline:
-            time.sleep(0.01)
-            fcntl.ioctl(slave, termios.FIONREAD, unread)
-        os.close(master)
-        os.close(slave)
-        out, err = proc.communicate(timeout=10)
-        return out, err, proc.returncode
+                master, slave = raw_terminal()
+                os.write(master, data)
+                proc = subprocess.Popen([TOOL, "/dev/stdin", "-B", "4"], stdin=slave, stdout=subprocess.PIPE,
+                                        stderr=subprocess.PIPE)
+                # Hung up only once the tool waits in read, so that the read
+                # fails rather than finding the terminal already gone.
+                self.assertTrue(blocked_in_read(proc.pid), "the tool never waited for the terminal")
+                os.close(master)
+                os.close(slave)
+                out, err = proc.communicate(timeout=10)
+                self.assertEqual((out, err, proc.returncode), (expected, b"", 1))
 
     def test_failed_writes(self):
         small = self.file(bytes(range(20)))
@@ -416,7 +396,6 @@ class Streams(Case):
         self.assertEqual(proc.wait(), -signal.SIGPIPE)
         self.assertEqual(proc.stderr.read(), b"")
         proc.stderr.close()
-
 
 
 class Live(Case):
@@ -445,8 +424,7 @@ class Live(Case):
         elif source == "stdin":
             path, (stdin, feeder) = "/dev/stdin", os.pipe()
         else:
-            feeder, terminal = os.openpty()
-            tty.setraw(terminal)
+            feeder, terminal = raw_terminal()
             path = os.ttyname(terminal)
             closers.append(terminal)
             if source == "com":
