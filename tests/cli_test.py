@@ -14,7 +14,9 @@ import pathlib
 import random
 import re
 import select
+import shutil
 import signal
+import socket
 import stat
 import subprocess
 import sys
@@ -142,7 +144,8 @@ def blocked_in_read(pid, seconds=10):
 def run(args, stdin=None, stdout=subprocess.PIPE, cwd=None, server=()):
     """Runs the tool with `args` in the folder `cwd`, started by `server`
     (a program that takes the tool and its arguments) if one is given."""
-    result = subprocess.run(RUNNER + list(server) + [TOOL] + args, input=stdin, stdout=stdout,
+    given = {"input": stdin} if stdin is None or isinstance(stdin, bytes) else {"stdin": stdin}
+    result = subprocess.run(RUNNER + list(server) + [TOOL] + args, **given, stdout=stdout,
                             stderr=subprocess.PIPE, cwd=cwd, timeout=120)
     return result.stdout, result.stderr, result.returncode
 
@@ -271,15 +274,20 @@ class Terminal(Case):
         # Wine's console cannot show characters beyond 16 bits.
         missing = os.path.join(self.dir.name, "データ-é.bin")
         texts = {(): "".join(text for text, _ in USAGE), (missing, "-B", "1"): OPEN_ERROR + missing + "\n"}
-        # Locale, whether standard output is a terminal, the encoding expected,
-        # and the code page a Windows console is switched to.
-        cases = [("C.UTF-8", True, "UTF-8", None), ("C.UTF-8", False, "CP932", None)]
+        # The locale's variables, whether standard output is a terminal, the
+        # encoding expected, and the code page a Windows console is switched to.
+        utf8 = {"LC_ALL": "C.UTF-8"}
+        cases = [(utf8, True, "UTF-8", None), (utf8, False, "CP932", None)]
         if WINDOWS:
             # The console of a Japanese Windows: the texts' own bytes, and
             # names as typed although the ANSI code page lacks them.
-            cases.append(("C.UTF-8", True, "CP932", 932))
+            cases.append((utf8, True, "CP932", 932))
         else:
-            cases.append(("C", True, "CP932", None))
+            # A UTF-8 locale that is named but not installed still decides;
+            # LC_ALL=C wins over it.
+            missing = {"LANG": "xx_XX.utf8", "LC_CTYPE": "", "LC_ALL": ""}
+            cases += [({"LC_ALL": "C"}, True, "CP932", None), (missing, True, "UTF-8", None),
+                      (dict(missing, LC_ALL="C"), True, "CP932", None)]
         for locale, terminal, encoding, codepage in cases:
             for args, text in texts.items():
                 with self.subTest(locale=locale, terminal=terminal, codepage=codepage, args=args):
@@ -297,10 +305,11 @@ class Terminal(Case):
 
     @staticmethod
     def shown(args, locale, terminal, codepage=None):
-        """What the program writes with `args` under `locale` to a raw
-        pseudo-terminal, or to a pipe; on Windows, started by cmd after
-        switching the console to `codepage` if one is given."""
-        env = dict(os.environ, LC_ALL=locale, LANG=locale)
+        """What the program writes with `args` under the locale variables
+        `locale` to a raw pseudo-terminal, or to a pipe; on Windows, started
+        by cmd after switching the console to `codepage` if one is given."""
+        env = {k: v for k, v in os.environ.items() if k not in ("LC_ALL", "LC_CTYPE", "LANG")}
+        env.update(locale)
         command = RUNNER + [TOOL] + args
         if codepage:
             program = "Z:" + TOOL.replace("/", "\\")
@@ -337,8 +346,8 @@ class Streams(Case):
         dump = reference_dump(data, "112444", False)
         fifo = os.path.join(self.dir.name, "fifo")
         os.mkfifo(fifo)
-        # Arguments, standard input, how the tool is run, what feeds the
-        # FIFO, the dump expected.
+        # Arguments, standard input, how the tool is run, what feeds the FIFO
+        # or the socket, the dump expected.
         cases = [(["/dev/stdin", "-L", "112444"], data, {"cwd": DRIVE_C if WINDOWS else None}, None, dump)]
         if WINDOWS:
             # A named pipe whose server flushes, disconnects and closes it.
@@ -347,7 +356,12 @@ class Streams(Case):
             with open("/proc/version", "rb") as f:
                 version = f.read()
             self.assertEqual(os.stat("/proc/version").st_size, 0)
+            # A socket, as inetd, socat and systemd hand one over.
+            ours, theirs = socket.socketpair()
+            self.addCleanup(ours.close)
             cases += [([fifo, "-L", "112444"], None, {}, lambda: pathlib.Path(fifo).write_bytes(data), dump),
+                      (["/proc/self/fd/0", "-L", "112444"], ours, {}, lambda: (theirs.sendall(data), theirs.close()),
+                       dump),
                       (["/proc/version", "-B", "4"], None, {}, None, reference_dump(version, "4", True))]
         for args, stdin, how, feeder, expected in cases:
             with self.subTest(args=args[0], how=how):
@@ -369,8 +383,8 @@ class Streams(Case):
             with self.subTest(data=data.hex()):
                 master, slave = raw_terminal()
                 os.write(master, data)
-                proc = subprocess.Popen([TOOL, "/dev/stdin", "-B", "4"], stdin=slave, stdout=subprocess.PIPE,
-                                        stderr=subprocess.PIPE)
+                proc = subprocess.Popen(RUNNER + [TOOL, "/dev/stdin", "-B", "4"], stdin=slave,
+                                        stdout=subprocess.PIPE, stderr=subprocess.PIPE)
                 # Hung up only once the tool waits in read, so that the read
                 # fails rather than finding the terminal already gone.
                 self.assertTrue(blocked_in_read(proc.pid), "the tool never waited for the terminal")
@@ -390,7 +404,7 @@ class Streams(Case):
     @unittest.skipIf(WINDOWS, LINUX_ONLY)
     def test_closed_pipe(self):
         path = self.file(bytes(5_000_000))
-        proc = subprocess.Popen([TOOL, path, "-B", "1"], stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+        proc = subprocess.Popen(RUNNER + [TOOL, path, "-B", "1"], stdout=subprocess.PIPE, stderr=subprocess.PIPE)
         self.assertEqual(proc.stdout.read(10), b"00 \n00 \n00")
         proc.stdout.close()
         self.assertEqual(proc.wait(), -signal.SIGPIPE)
@@ -461,12 +475,33 @@ class Live(Case):
         else:
             self.assertEqual((shown + rest, code), (console(reference_dump(sent, layout, big)), 0))
 
+    @unittest.skipIf(WINDOWS or os.geteuid() != 0 or not shutil.which("unshare"), "tracefs needs root on Linux")
+    def test_kernel_file_that_blocks(self):
+        # trace_pipe is a regular file of size 0 whose reads wait for more: a
+        # marker's record is out while the tool waits. The tracefs is mounted
+        # in a mount namespace of the test's own.
+        mount = os.path.join(self.dir.name, "tracing")
+        os.mkdir(mount)
+        script = ('mount -t tracefs nodev "$1" && [ "$(cat "$1/tracing_on")" = 1 ] || exit 77; '
+                  '(sleep 0.5; echo marker > "$1/trace_marker") & shift; exec "$@"')
+        proc = subprocess.Popen(["unshare", "-m", "sh", "-c", script, "sh", mount] + RUNNER +
+                                [TOOL, os.path.join(mount, "trace_pipe"), "-B", "1"], stdout=subprocess.PIPE)
+        expected = b"".join(b"%02X \n" % c for c in b"marker\n")
+        shown, deadline = b"", time.monotonic() + 10
+        while expected not in shown and time.monotonic() < deadline and proc.poll() is None:
+            shown += read_for(proc.stdout, 1 << 16, 0.2)
+        proc.kill()
+        proc.stdout.close()
+        if proc.wait() == 77:
+            self.skipTest("no tracefs with tracing on here")
+        self.assertIn(expected, shown)
+
     @unittest.skipIf(WINDOWS, "non-blocking descriptors are Linux's")
     def test_non_blocking_output_read_slowly(self):
         data = random.Random(5).randbytes(400_000)
         reader, writer = os.pipe()
         os.set_blocking(writer, False)
-        proc = subprocess.Popen([TOOL, self.file(data), "-B", "8"], stdout=writer, stderr=subprocess.PIPE)
+        proc = subprocess.Popen(RUNNER + [TOOL, self.file(data), "-B", "8"], stdout=writer, stderr=subprocess.PIPE)
         os.close(writer)
         out = b""
         while chunk := os.read(reader, 32768):
@@ -487,7 +522,7 @@ class Large(Case):
             f.seek(size - 5)
             f.write(b"\x01\x02\x03\x04\x05")
         self.assertTrue(stat.S_ISREG(os.stat(path).st_mode))
-        proc = subprocess.Popen([TOOL, path, "-B", "8"], stdout=subprocess.PIPE)
+        proc = subprocess.Popen(RUNNER + [TOOL, path, "-B", "8"], stdout=subprocess.PIPE)
         total, tail = 0, b""
         while chunk := proc.stdout.read(1 << 20):
             total += len(chunk)

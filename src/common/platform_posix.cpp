@@ -4,6 +4,7 @@
 
 #include <langinfo.h>
 #include <poll.h>
+#include <strings.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -11,6 +12,7 @@
 #include <cstdint>
 #include <clocale>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "common/output.h"
@@ -21,7 +23,7 @@ namespace {
 
 constexpr size_t pipeWritePiece = 8 * 1024;
 
-bool inputCanPause;  // a pipe, FIFO, terminal or other device, not a regular file
+bool inputCanPause;  // anything but a regular file with a size or a block device
 size_t writePiece;   // the most one write hands over; 0 until the first write
 
 // Waits until `fd` is ready for `events`, for the descriptors that were set
@@ -34,13 +36,38 @@ void AwaitReady(int fd, short events) {
 
 int textsInUtf8 = -1;  // decided at the first text
 
+// Whether the locale the environment names (the first of LC_ALL, LC_CTYPE
+// and LANG that is set and not empty) has the character set UTF-8, for a
+// locale that is named but not installed: "ja_JP.UTF-8", "C.utf8@euro".
+bool NamedLocaleIsUtf8() {
+    static const char* const variables[] = {"LC_ALL", "LC_CTYPE", "LANG"};
+    const char* name = nullptr;
+    for (const char* variable : variables) {
+        name = getenv(variable);
+        if (name != nullptr && *name != '\0') break;
+    }
+    const char* codeset = name != nullptr ? strchr(name, '.') : nullptr;
+    if (codeset == nullptr) return false;
+    size_t length = strcspn(++codeset, "@");
+    return (length == 5 && strncasecmp(codeset, "UTF-8", 5) == 0) ||
+           (length == 4 && strncasecmp(codeset, "utf8", 4) == 0);
+}
+
 // The texts go out in UTF-8 only to a terminal whose locale asks for it;
-// LC_ALL, LC_CTYPE and LANG decide as usual.
+// LC_ALL, LC_CTYPE and LANG decide as usual, also when the locale they name
+// is not installed.
 bool TextsInUtf8() {
-    if (textsInUtf8 < 0)
-        textsInUtf8 = isatty(STDOUT_FILENO) && setlocale(LC_CTYPE, "") != nullptr &&
-                      strcmp(nl_langinfo(CODESET), "UTF-8") == 0;
+    if (textsInUtf8 < 0) {
+        bool utf8 = setlocale(LC_CTYPE, "") != nullptr ? strcmp(nl_langinfo(CODESET), "UTF-8") == 0
+                                                        : NamedLocaleIsUtf8();
+        textsInUtf8 = isatty(STDOUT_FILENO) && utf8;
+    }
     return textsInUtf8 == 1;
+}
+
+// Whether `path` names the standard input.
+bool NamesStandardInput(const char* path) {
+    return strcmp(path, "/dev/stdin") == 0 || strcmp(path, "/dev/fd/0") == 0 || strcmp(path, "/proc/self/fd/0") == 0;
 }
 
 }  // namespace
@@ -49,14 +76,21 @@ const char* SystemArgument(char** argv, int index) { return argv[index]; }
 
 bool SystemOpenInput(const char* path) {
     FILE* stream = fopen(path, "rb");
+    struct stat status;
+    // Linux refuses to open a socket through /proc/self/fd, as inetd, socat
+    // and systemd hand one over: read the standard input itself.
+    if (stream == nullptr && errno == ENXIO && NamesStandardInput(path) && fstat(STDIN_FILENO, &status) == 0 &&
+        S_ISSOCK(status.st_mode))
+        stream = fdopen(STDIN_FILENO, "rb");
     if (stream == nullptr) return false;
     // A directory opens for reading here but has no bytes to give.
-    struct stat status;
     if (fstat(fileno(stream), &status) != 0 || S_ISDIR(status.st_mode)) {
         fclose(stream);
         return false;
     }
-    inputCanPause = !S_ISREG(status.st_mode) && !S_ISBLK(status.st_mode);
+    // A regular file of size 0 may be a kernel interface whose reads wait
+    // for more (trace_pipe, /proc/kmsg): it is polled like a pipe.
+    inputCanPause = !(S_ISREG(status.st_mode) && status.st_size > 0) && !S_ISBLK(status.st_mode);
     inputFile = stream;
     return true;
 }

@@ -1,7 +1,9 @@
 #include "driver/texts.h"
 
-// TEXT_TABLE names the table of the encoding this compilation is for.
-const char* const TEXT_TABLE[textCount] = {
+// The texts as the characters they are, in UTF-8. The build writes the
+// Shift_JIS table from these lines: one text a line, with \n and \\ as the
+// only escapes.
+const char* const utf8Texts[] = {
     "表示レイアウト（フォーマット）文字列指定ダンプ\n",
     "使い方:Tolvarin [入力ファイル名] \n",
     "                     [バイトオーダー：-L or -B] \n",
@@ -20,3 +22,4 @@ const char* const TEXT_TABLE[textCount] = {
     "ファイルオープンエラー\n",
     "ファイルリードエラー\n",
 };
+static_assert(sizeof utf8Texts / sizeof *utf8Texts == textCount, "one text for each id");

@@ -1,6 +1,6 @@
-// The tool's messages and usage screen. The file that defines them is
-// compiled twice, with Shift_JIS and with UTF-8 as its execution character
-// set, so each text is in the program in both encodings.
+// The tool's messages and usage screen, in both encodings they may be
+// written in: texts.cpp holds them in UTF-8, and the build converts that
+// table to Shift_JIS.
 #pragma once
 
 #include "common/output.h"
@@ -15,7 +15,7 @@ enum TextId {
     textCount
 };
 
-extern const char* const shiftJisTexts[textCount];
-extern const char* const utf8Texts[textCount];
+extern const char* const shiftJisTexts[];
+extern const char* const utf8Texts[];
 
 inline Text TextOf(int id) { return Text{shiftJisTexts[id], utf8Texts[id]}; }
