@@ -24,6 +24,7 @@ import tempfile
 import threading
 import time
 import tty
+import unicodedata
 import unittest
 
 TOOL = os.environ.get("TOLVARIN", "")
@@ -546,13 +547,38 @@ class ManPage(unittest.TestCase):
         texts += [line.rstrip() for line in (EXAMPLE_BIG + b"\n" + EXAMPLE_LITTLE).decode().split("\n")]
         for page in ("Tolvarin.1", os.path.join("ja", "Tolvarin.1")):
             with self.subTest(page=page):
-                result = subprocess.run(["groff", "-k", "-ww", "-Tutf8", "-P-cbou", "-man",
-                                         os.path.join(SOURCE_DIR, "man", page)],
+                path = os.path.join(SOURCE_DIR, "man", page)
+                result = subprocess.run(["groff", "-k", "-ww", "-Tutf8", "-P-cbou", "-man", path],
                                         stdout=subprocess.PIPE, stderr=subprocess.PIPE)
                 self.assertEqual(result.stderr.decode(), "")
                 text = result.stdout.decode().replace("\u2212", "-").replace("\u2010", "-")
+                # A long message may break at one of its own spaces.
+                flowing = re.sub(r"\s*\n\s*", " ", text)
                 for expected in texts:
-                    self.assertIn(expected.rstrip("\n"), text)
+                    self.assertIn(expected.rstrip("\n"), flowing)
+                # As man shows it on an 80-column terminal: no line wider
+                # (a full-width character takes two columns), and no space
+                # after a Japanese full stop or comma inside a line.
+                shown = subprocess.run(["man", "-l", path], stdout=subprocess.PIPE, check=True,
+                                       env=dict(os.environ, LANG="C.UTF-8", LC_ALL="C.UTF-8",
+                                                MANWIDTH="80")).stdout.decode()
+                for line in shown.splitlines():
+                    width = sum(2 if unicodedata.east_asian_width(c) in "WF" else 1 for c in line)
+                    self.assertLessEqual(width, 80, line)
+                    self.assertNotRegex(line, "[。、] ", "a space after 。 or 、")
+
+    def test_bash_completion(self):
+        # The byte orders complete in the second place; the layout is left
+        # to the user.
+        script = ('source "$1"; COMP_WORDS=(Tolvarin x.bin "$2"); COMP_CWORD=2; _tolvarin; echo "${COMPREPLY[*]}"; '
+                  'COMP_WORDS=(Tolvarin x.bin -B 12); COMP_CWORD=3; _tolvarin; echo "${#COMPREPLY[@]}"')
+        completion = os.path.join(SOURCE_DIR, "packaging", "bash-completion", "Tolvarin")
+        for typed, expected in [("", "-B -b -L -l\n0\n"), ("-", "-B -b -L -l\n0\n"), ("-l", "-l\n0\n"),
+                                ("x", "\n0\n")]:
+            with self.subTest(typed=typed):
+                result = subprocess.run(["bash", "-c", script, "bash", completion, typed], stdout=subprocess.PIPE,
+                                        stderr=subprocess.PIPE, check=True)
+                self.assertEqual((result.stdout.decode(), result.stderr), (expected, b""))
 
 
 if __name__ == "__main__":
