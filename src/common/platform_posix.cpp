@@ -1,6 +1,8 @@
 // The system calls under the input and output layers on Linux and other
 // POSIX systems: read(2) and write(2) on the descriptors, poll(2) to tell
-// whether the input would make a read wait and to wait for a full output.
+// whether the input would make a read wait and to wait for a full output;
+// the standard input read directly when it is a socket; the locale that
+// decides the texts' encoding on a terminal.
 
 #include <langinfo.h>
 #include <poll.h>
@@ -38,7 +40,7 @@ int textsInUtf8 = -1;  // decided at the first text
 
 // Whether the locale the environment names (the first of LC_ALL, LC_CTYPE
 // and LANG that is set and not empty) has the character set UTF-8, for a
-// locale that is named but not installed: "ja_JP.UTF-8", "C.utf8@euro".
+// locale that is named but not installed: "ja_JP.UTF-8", "en_US.utf8".
 bool NamedLocaleIsUtf8() {
     static const char* const variables[] = {"LC_ALL", "LC_CTYPE", "LANG"};
     const char* name = nullptr;
