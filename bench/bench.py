@@ -112,15 +112,16 @@ def baseline(tool, old, data, megabytes, runs):
 
 
 def wine_loader(exe):
-    """The Wine loader for the Windows program `exe`: the 64-bit one for a
-    PE32+ program, started directly (Debian's `wine` starts the 32-bit
-    loader whenever wine32 is installed), `wine` for a 32-bit one."""
+    """The shell command that starts the Windows program `exe` under Wine:
+    the 64-bit loader for a PE32+ program, started directly (Debian's `wine`
+    starts the 32-bit loader whenever wine32 is installed), `wine` for a
+    32-bit one."""
     with open(exe, "rb") as f:
         image = f.read(4096)
     pe = int.from_bytes(image[0x3C:0x40], "little")
     if int.from_bytes(image[pe + 4:pe + 6], "little") == 0x8664:
-        return "/usr/lib/wine/wine64", {"WINELOADER": "/usr/lib/wine/wine64"}
-    return "wine", {}
+        return "WINELOADER=/usr/lib/wine/wine64 /usr/lib/wine/wine64 " + shlex.quote(exe)
+    return "wine " + shlex.quote(exe)
 
 
 def windows(tool, exes, data, work, megabytes, runs):
@@ -134,9 +135,7 @@ def windows(tool, exes, data, work, megabytes, runs):
                    stderr=subprocess.DEVNULL, check=True)
     programs = []
     for exe in exes:
-        loader, environment = wine_loader(exe)
-        os.environ.update(environment)
-        command = f"{shlex.quote(loader)} {shlex.quote(exe)}"
+        command = wine_loader(exe)
         # Wine's helpers hold a pipe open: its message goes to a file.
         with tempfile.TemporaryFile() as errors:
             status = subprocess.run(command, shell=True, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,

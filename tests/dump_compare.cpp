@@ -30,7 +30,7 @@ size_t heldWaits;
 size_t WholeFieldsOutput(size_t bytes) {
     size_t lineIn = LineInputBytes(layoutText);
     size_t fields = strlen(layoutText);
-    size_t length = bytes / lineIn * (2 * lineIn + fields + lineEndLength);
+    size_t length = bytes / lineIn * LineOutputBytes(layoutText);
     bytes %= lineIn;
     for (size_t i = 0; i < fields; ++i) {
         size_t width = static_cast<size_t>(layoutText[i] - '0');

@@ -21,22 +21,19 @@ void FormatPortable(const LinePlan& plan, const unsigned char* in, size_t period
 // The formatters by level, the portable one at 0; each level needs what the
 // one below it needs.
 FormatFunction formatters[3] = {FormatPortable, nullptr, nullptr};
-int best = -1;  // the highest level the processor runs; decided at first use
-int inUse;
-
-int Best() {
-    if (best < 0) best = VectorFormatters(formatters);
-    return best;
-}
+int best = -1;         // the highest level the processor runs; decided at first use
+FormatFunction inUse;  // null until chosen
 
 }  // namespace
 
 void Format(const LinePlan& plan, const unsigned char* in, size_t periods, char* out) {
-    if (best < 0) inUse = Best();
-    formatters[inUse](plan, in, periods, out);
+    if (inUse == nullptr) SelectFormatter(2);
+    inUse(plan, in, periods, out);
 }
 
 int SelectFormatter(int wanted) {
-    inUse = wanted < Best() ? wanted : Best();
-    return inUse;
+    if (best < 0) best = VectorFormatters(formatters);
+    int level = wanted < best ? wanted : best;
+    inUse = formatters[level];
+    return level;
 }

@@ -81,9 +81,11 @@ size_t LineInputBytes(const char* layout) {
     return bytes;
 }
 
+size_t LineOutputBytes(const char* layout) { return 2 * LineInputBytes(layout) + strlen(layout) + lineEndLength; }
+
 void BuildLinePlan(const char* layout, bool big, LinePlan* plan) {
     size_t lineIn = LineInputBytes(layout);
-    size_t lineOut = 2 * lineIn + strlen(layout) + lineEndLength;
+    size_t lineOut = LineOutputBytes(layout);
     size_t lines = 32 / std::gcd(lineOut, size_t{32});
     while (lines * lineOut < minPeriodOut) lines *= 2;
     plan->periodIn = lines * lineIn;

@@ -76,8 +76,10 @@ struct LinePlan {
     BlockPlan blocks[maxBlocks];  // the vector formatters' plan
 };
 
-// The number of input bytes one line of `layout` takes.
+// The number of input bytes one line of `layout` takes, and of bytes it
+// prints: two digits a byte, a space a field and the line end.
 size_t LineInputBytes(const char* layout);
+size_t LineOutputBytes(const char* layout);
 
 // Fills `plan` for `layout` (valid and not empty) in the byte order `big`.
 void BuildLinePlan(const char* layout, bool big, LinePlan* plan);
