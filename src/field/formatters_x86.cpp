@@ -6,6 +6,7 @@
 // build realigns the stack on entry (Windows keeps it 4-byte aligned), so
 // that a vector spilled to the stack is aligned.
 
+#include <cpuid.h>
 #include <immintrin.h>
 
 #include "field/vector_formatters.h"
@@ -67,14 +68,29 @@ __attribute__((target("avx2"))) void FormatAvx2(const LinePlan& plan, const unsi
     }
 }
 
+// What the processor and the operating system let the tool run: 0 for
+// neither vector formatter, 1 for SSSE3, 2 for AVX2 as well. CPUID tells
+// what the processor has; XGETBV whether the system saves the AVX registers
+// on a task switch, without which AVX2 code must not run. Asked directly,
+// as GCC and Clang allow on every x86 system: the compiler's own detection
+// needs runtime symbols that Apple's x86_64 toolchain does not supply.
+int ProcessorLevel() {
+    unsigned eax = 0, ebx = 0, ecx = 0, edx = 0;
+    if (__get_cpuid(1, &eax, &ebx, &ecx, &edx) == 0 || (ecx & bit_SSSE3) == 0) return 0;
+    if ((ecx & bit_OSXSAVE) == 0 || (ecx & bit_AVX) == 0) return 1;
+    unsigned savedState = 0;
+    __asm__("xgetbv" : "=a"(savedState) : "c"(0) : "edx");
+    const unsigned sseAndAvx = 0x6;  // XCR0: the SSE and the AVX registers
+    if ((savedState & sseAndAvx) != sseAndAvx) return 1;
+    if (__get_cpuid_count(7, 0, &eax, &ebx, &ecx, &edx) == 0 || (ebx & bit_AVX2) == 0) return 1;
+    return 2;
+}
+
 }  // namespace
 
 int VectorFormatters(FormatFunction formatters[3]) {
-    // This may run before the compiler's own processor detection has run
-    // among the static constructors: run it first.
-    __builtin_cpu_init();
-    int level = 0;
-    if (__builtin_cpu_supports("ssse3")) formatters[level = 1] = FormatSsse3;
-    if (level == 1 && __builtin_cpu_supports("avx2")) formatters[level = 2] = FormatAvx2;
+    int level = ProcessorLevel();
+    if (level >= 1) formatters[1] = FormatSsse3;
+    if (level >= 2) formatters[2] = FormatAvx2;
     return level;
 }
