@@ -7,6 +7,8 @@ Configuration comes from the environment:
   TOLVARIN_SYSTEM       "windows" for a Windows program: CR LF line ends,
                         names in the ANSI code page, Windows' ways in
   TOLVARIN_PIPE_SERVER  on Windows, a named-pipe server (pipe_server.cpp)
+  TOLVARIN_POLL_SHIM    on Linux, a library to preload that makes poll(2)
+                        refuse devices (poll_refuses_devices.cpp)
 Expected texts are converted with iconv, never taken from the program.
 """
 import os
@@ -31,9 +33,8 @@ TOOL = os.environ.get("TOLVARIN", "")
 RUNNER = os.environ.get("TOLVARIN_RUNNER", "").split()
 WINDOWS = os.environ.get("TOLVARIN_SYSTEM", "") == "windows"
 PIPE_SERVER = os.environ.get("TOLVARIN_PIPE_SERVER", "")
-# A folder on drive C: there, unlike under Wine's drive Z:, no \dev\stdin
-# exists by chance.
-DRIVE_C = os.path.join(os.environ.get("WINEPREFIX", ""), "drive_c")
+# On Linux, a library that makes poll(2) refuse devices, as macOS's does.
+POLL_SHIM = os.environ.get("TOLVARIN_POLL_SHIM", "")
 SOURCE_DIR = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 
 ORDER_MESSAGE = "エンディアンは -l か -L か -b か -B で 指定して下さい\n"
@@ -142,6 +143,17 @@ def blocked_in_read(pid, seconds=10):
     return False
 
 
+def cpu_seconds_while_idle(pid, seconds=0.5):
+    """The CPU time that process `pid` takes in `seconds` of the caller's waiting."""
+    def used():
+        with open(f"/proc/{pid}/stat") as f:
+            fields = f.read().rsplit(")", 1)[1].split()
+        return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")
+    before = used()
+    time.sleep(seconds)
+    return used() - before
+
+
 def run(args, stdin=None, stdout=subprocess.PIPE, cwd=None, server=()):
     """Runs the tool with `args` in the folder `cwd`, started by `server`
     (a program that takes the tool and its arguments) if one is given."""
@@ -155,6 +167,13 @@ class Case(unittest.TestCase):
     def setUp(self):
         self.dir = tempfile.TemporaryDirectory()
         self.addCleanup(self.dir.cleanup)
+
+    def descriptor(self, path, offset=0):
+        """`path` opened for reading, at `offset`, closed after the test."""
+        fd = os.open(path, os.O_RDONLY)
+        self.addCleanup(os.close, fd)
+        os.lseek(fd, offset, os.SEEK_SET)
+        return fd
 
     def file(self, data, name="input.bin"):
         path = os.path.join(self.dir.name, name)
@@ -171,12 +190,13 @@ class Case(unittest.TestCase):
 
 class Runs(Case):
     """One run of the tool a row: arguments, standard input, the bytes
-    expected on standard output (before CR LF), the status."""
+    expected on standard output (before CR LF), the status, and optionally
+    how the tool is run."""
 
     def test_rows(self):
-        for label, args, stdin, expected, status in self.rows():
+        for label, args, stdin, expected, status, *how in self.rows():
             with self.subTest(label, args=args):
-                self.check(args, expected, status, stdin)
+                self.check(args, expected, status, stdin, **(how[0] if how else {}))
 
     def rows(self):
         d = self.dir.name
@@ -256,6 +276,20 @@ class Runs(Case):
         ]
         rows += [(f"dump of {data.hex()} {o} {l}", [self.file(data, f"fixed{i}.bin"), o, l], None, expected, 0)
                  for i, (data, o, l, expected) in enumerate(fixed)]
+
+        # The standard input's names read descriptor 0 itself: from where the
+        # caller left it, a file the tool's user could not open by its name;
+        # a directory does not open.
+        six = self.file(bytes(range(6)), "six.bin")
+        for name in ("/dev/stdin", "/dev/fd/0", "/proc/self/fd/0"):
+            rows.append((f"{name} read from byte 3", [name, "-B", "1"], self.descriptor(six, 3), b"03 \n04 \n05 \n", 0))
+        rows.append(("directory as standard input", ["/dev/stdin", "-B", "1"], self.descriptor(d),
+                     encode(OPEN_ERROR) + b"/dev/stdin\n", 1))
+        if not WINDOWS and not RUNNER and os.geteuid() == 0 and shutil.which("setpriv"):
+            os.chmod(six, 0o600)
+            nobody = ["setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"]
+            rows.append(("a file only the caller may open", ["/dev/stdin", "-B", "2"], self.descriptor(six),
+                         b"0001 \n0203 \n0405 \n", 0, {"server": nobody}))
         rng = random.Random(7)
         data = bytes(rng.getrandbits(8) for _ in range(300_000))
         paths = {len(data): self.file(data, "random.bin"), len(data) - 3: self.file(data[:-3], "cut.bin")}
@@ -349,7 +383,7 @@ class Streams(Case):
         os.mkfifo(fifo)
         # Arguments, standard input, how the tool is run, what feeds the FIFO
         # or the socket, the dump expected.
-        cases = [(["/dev/stdin", "-L", "112444"], data, {"cwd": DRIVE_C if WINDOWS else None}, None, dump)]
+        cases = [(["/dev/stdin", "-L", "112444"], data, {}, None, dump)]
         if WINDOWS:
             # A named pipe whose server flushes, disconnects and closes it.
             cases.append(([self.file(data), "-L", "112444"], None, {"server": [PIPE_SERVER]}, None, dump))
@@ -419,17 +453,26 @@ class Live(Case):
     PIECES = [b"\x01", b"\x02\x03", b"\x04\x05\x06", bytes(range(7, 12)), bytes(range(256)) * 20 + b"\x0c"]
 
     def test_whole_fields_are_out_before_each_wait(self):
-        # Each way in, and the signal that ends the tool, if its input does
-        # not end: Wine shows a FIFO to the Windows program as a pipe, and a
-        # serial port that a pseudo-terminal stands behind never ends.
-        cases = [("fifo", None), ("stdin", None), ("com", signal.SIGKILL) if WINDOWS else ("pty", signal.SIGINT)]
-        for source, ending in cases:
-            with self.subTest(source=source, ending=ending):
-                self.feed_in_pieces(source, ending)
+        # Each way in, the signal that ends the tool, if its input does not
+        # end, and whether its poll(2) refuses devices, as macOS's does: Wine
+        # shows a FIFO to the Windows program as a pipe, and a serial port
+        # that a pseudo-terminal stands behind never ends.
+        cases = [("fifo", None, False), ("stdin", None, False),
+                 ("com", signal.SIGKILL, False) if WINDOWS else ("pty", signal.SIGINT, False)]
+        if not WINDOWS:
+            # A terminal's master side as the standard input, and a terminal
+            # handed over non-blocking, which must be waited for, not spun on.
+            cases += [("pty master as stdin", signal.SIGINT, False)]
+            if POLL_SHIM:
+                cases += [("pty", signal.SIGINT, True), ("non-blocking pty as stdin", signal.SIGINT, True)]
+        for source, ending, refusing_poll in cases:
+            with self.subTest(source=source, ending=ending, refusing_poll=refusing_poll):
+                self.feed_in_pieces(source, ending, refusing_poll)
 
-    def feed_in_pieces(self, source, ending):
+    def feed_in_pieces(self, source, ending, refusing_poll):
         layout, big = "14", False
         stdin, feeder, closers = None, None, []
+        env = dict(os.environ, LD_PRELOAD=POLL_SHIM, ASAN_OPTIONS="verify_asan_link_order=0") if refusing_poll else None
         if source == "fifo":
             # Held open for reading too, so that the tool never finds it
             # without a writer before the first piece.
@@ -438,6 +481,13 @@ class Live(Case):
             feeder = os.open(path, os.O_RDWR)
         elif source == "stdin":
             path, (stdin, feeder) = "/dev/stdin", os.pipe()
+        elif source.endswith("as stdin"):
+            path, (master, stdin) = "/dev/stdin", raw_terminal()
+            if source.startswith("pty master"):
+                stdin, feeder = master, stdin
+            else:
+                feeder = master
+                os.set_blocking(stdin, False)
         else:
             feeder, terminal = raw_terminal()
             path = os.ttyname(terminal)
@@ -449,8 +499,7 @@ class Live(Case):
                 os.symlink(path, link)
                 path = "COM5"
         proc = subprocess.Popen(RUNNER + [TOOL, path, "-L", layout], stdin=stdin, stdout=subprocess.PIPE,
-                                stderr=subprocess.DEVNULL, cwd=DRIVE_C if WINDOWS and source == "stdin" else None,
-                                preexec_fn=lambda: signal.signal(signal.SIGINT, signal.SIG_DFL))
+                                stderr=subprocess.DEVNULL, env=env, preexec_fn=lambda: signal.signal(signal.SIGINT, signal.SIG_DFL))
         if stdin is not None:
             os.close(stdin)
         sent, shown = b"", b""
@@ -462,6 +511,8 @@ class Live(Case):
                 # The first piece's output also waits for the program to start.
                 shown += read_for(proc.stdout, len(expected) - len(shown), 10 if not shown else 1)
                 self.assertEqual(shown, expected, f"after {len(sent)} bytes")
+            if not WINDOWS:
+                self.assertLess(cpu_seconds_while_idle(proc.pid), 0.1, "the tool spent CPU time waiting")
         finally:
             if ending:
                 proc.send_signal(ending)

@@ -44,6 +44,7 @@ size_t WholeFieldsOutput(size_t bytes) {
 }  // namespace
 
 bool SystemOpenInput(const char*) { return true; }
+bool SystemOpenStandardInput() { return true; }
 
 bool SystemInputWouldWait() { return source.paused; }
 

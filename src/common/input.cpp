@@ -45,12 +45,21 @@ void Fill(size_t wanted, bool mayWait) {
     }
 }
 
+// Whether `path` names the standard input. It is read itself on every
+// system, never opened anew by a name that Linux resolves to a new open of
+// what it is (a new terminal for a terminal's master side, a file the caller
+// may read but not open, the file from its first byte). /proc/self/fd/0 is
+// Linux's name; elsewhere it is a name like the others.
+bool NamesStandardInput(const char* path) {
+    return strcmp(path, "/dev/stdin") == 0 || strcmp(path, "/dev/fd/0") == 0 || strcmp(path, "/proc/self/fd/0") == 0;
+}
+
 }  // namespace
 
 bool OpenInput(const char* path) {
     blockStart = blockEnd = 0;
     streamEnded = readFailed = false;
-    return SystemOpenInput(path);
+    return NamesStandardInput(path) ? SystemOpenStandardInput() : SystemOpenInput(path);
 }
 
 void CloseInput() {

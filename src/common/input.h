@@ -9,7 +9,8 @@
 #include <cstddef>
 
 // Opens `path` for reading in binary mode into `inputFile` and empties the
-// block buffer. Returns false when it does not open; a directory counts as
+// block buffer; /dev/stdin, /dev/fd/0 and /proc/self/fd/0 are the standard
+// input itself. Returns false when it does not open; a directory counts as
 // not opening.
 bool OpenInput(const char* path);
 

@@ -35,6 +35,10 @@ const char* SystemArgument(char** argv, int index);
 // does not open; a directory counts as not opening.
 bool SystemOpenInput(const char* path);
 
+// The same for the standard input itself, read from where it stands (a
+// file the caller has partly read goes on from there), whatever it is.
+bool SystemOpenStandardInput();
+
 // One read of at most `count` bytes: the bytes that have arrived, or, when
 // none has, the first ones to arrive. Returns how many, 0 at the end of the
 // input and -1 when the read failed.

@@ -1,12 +1,13 @@
-// The system calls under the input and output layers on Linux and other
-// POSIX systems: read(2) and write(2) on the descriptors, poll(2) to tell
-// whether the input would make a read wait and to wait for a full output;
-// the standard input read directly when it is a socket; the locale that
-// decides the texts' encoding on a terminal.
+// The system calls under the input and output layers on Linux, macOS and
+// other POSIX systems: read(2) and write(2) on the descriptors; poll(2), or
+// select(2) for a descriptor poll refuses, to tell whether the input would
+// make a read wait and to wait for a descriptor that will not; the locale
+// that decides the texts' encoding on a terminal.
 
 #include <langinfo.h>
 #include <poll.h>
 #include <strings.h>
+#include <sys/select.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -28,12 +29,29 @@ constexpr size_t pipeWritePiece = 8 * 1024;
 bool inputCanPause;  // anything but a regular file with a size or a block device
 size_t writePiece;   // the most one write hands over; 0 until the first write
 
-// Waits until `fd` is ready for `events`, for the descriptors that were set
-// non-blocking by whoever handed them over.
-void AwaitReady(int fd, short events) {
-    pollfd ready{fd, events, 0};
-    while (poll(&ready, 1, -1) < 0 && errno == EINTR) {
+// Whether `fd` is ready for `events` (POLLIN or POLLOUT) now, or, with
+// `wait`, once it is: for a descriptor that was set non-blocking by whoever
+// handed it over. An error counts as ready, so that the read or write
+// reports it. macOS's poll refuses terminals and other devices (POLLNVAL);
+// select serves them there. One past select's reach (FD_SETSIZE) is taken
+// as not ready now, so that the output is flushed before its read, and is
+// waited for by naps of a millisecond.
+bool Ready(int fd, short events, bool wait) {
+    pollfd polled{fd, events, 0};
+    int found;
+    while ((found = poll(&polled, 1, wait ? -1 : 0)) < 0 && errno == EINTR) {
     }
+    if (found <= 0 || (polled.revents & POLLNVAL) == 0) return found != 0;
+    if (fd >= FD_SETSIZE) return wait && poll(nullptr, 0, 1) >= 0;
+    fd_set set;
+    timeval now{0, 0};
+    do {
+        FD_ZERO(&set);
+        FD_SET(fd, &set);
+        found = select(fd + 1, events == POLLIN ? &set : nullptr, events == POLLOUT ? &set : nullptr, nullptr,
+                       wait ? nullptr : &now);
+    } while (found < 0 && errno == EINTR);
+    return found != 0;
 }
 
 int textsInUtf8 = -1;  // decided at the first text
@@ -67,25 +85,11 @@ bool TextsInUtf8() {
     return textsInUtf8 == 1;
 }
 
-// Whether `path` names the standard input.
-bool NamesStandardInput(const char* path) {
-    return strcmp(path, "/dev/stdin") == 0 || strcmp(path, "/dev/fd/0") == 0 || strcmp(path, "/proc/self/fd/0") == 0;
-}
-
-}  // namespace
-
-const char* SystemArgument(char** argv, int index) { return argv[index]; }
-
-bool SystemOpenInput(const char* path) {
-    FILE* stream = fopen(path, "rb");
+// Takes `stream` as the input, unless it did not open or is a directory,
+// which opens for reading here but has no bytes to give.
+bool Adopt(FILE* stream) {
     struct stat status;
-    // Linux refuses to open a socket through /proc/self/fd, as inetd, socat
-    // and systemd hand one over: read the standard input itself.
-    if (stream == nullptr && errno == ENXIO && NamesStandardInput(path) && fstat(STDIN_FILENO, &status) == 0 &&
-        S_ISSOCK(status.st_mode))
-        stream = fdopen(STDIN_FILENO, "rb");
     if (stream == nullptr) return false;
-    // A directory opens for reading here but has no bytes to give.
     if (fstat(fileno(stream), &status) != 0 || S_ISDIR(status.st_mode)) {
         fclose(stream);
         return false;
@@ -97,22 +101,28 @@ bool SystemOpenInput(const char* path) {
     return true;
 }
 
+}  // namespace
+
+const char* SystemArgument(char** argv, int index) { return argv[index]; }
+
+bool SystemOpenInput(const char* path) { return Adopt(fopen(path, "rb")); }
+
+bool SystemOpenStandardInput() { return Adopt(fdopen(STDIN_FILENO, "rb")); }
+
 long SystemRead(unsigned char* buffer, size_t count) {
     int fd = fileno(inputFile);
     for (;;) {
         ssize_t got = read(fd, buffer, count);
         if (got >= 0) return static_cast<long>(got);
         if (errno == EAGAIN || errno == EWOULDBLOCK)
-            AwaitReady(fd, POLLIN);
+            Ready(fd, POLLIN, true);
         else if (errno != EINTR)
             return -1;
     }
 }
 
 bool SystemInputWouldWait() {
-    if (!inputCanPause) return false;
-    pollfd ready{fileno(inputFile), POLLIN, 0};
-    return poll(&ready, 1, 0) == 0;
+    return inputCanPause && !Ready(fileno(inputFile), POLLIN, false);
 }
 
 bool SystemWrite(const char* bytes, size_t count) {
@@ -129,7 +139,7 @@ bool SystemWrite(const char* bytes, size_t count) {
             bytes += written;
             count -= static_cast<size_t>(written);
         } else if (errno == EAGAIN || errno == EWOULDBLOCK) {
-            AwaitReady(STDOUT_FILENO, POLLOUT);
+            Ready(STDOUT_FILENO, POLLOUT, true);
         } else if (errno != EINTR) {
             return false;
         }

@@ -71,29 +71,21 @@ const char* SystemArgument(char** argv, int index) {
     return typed;
 }
 
-bool SystemOpenInput(const char* path) {
-    // Windows has no name for the standard input: /dev/stdin is it, as on
-    // Linux, whatever it is (a pipe, a file or a console).
-    if (strcmp(path, "/dev/stdin") == 0) {
-        inputHandle = GetStdHandle(STD_INPUT_HANDLE);
-        if (inputHandle == nullptr || inputHandle == INVALID_HANDLE_VALUE) return false;
-        inputFile = stdin;
-    } else {
-        const wchar_t* name = WideArgument(path);
-        static wchar_t converted[pathCapacity];
-        if (name == nullptr) {
-            if (MultiByteToWideChar(CP_ACP, 0, path, -1, converted, pathCapacity) <= 0) return false;
-            name = converted;
-        }
-        FILE* stream = nullptr;
-        if (_wfopen_s(&stream, name, L"rb") != 0) return false;
-        inputHandle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)));
-        inputFile = stream;
-    }
-    inputType = GetFileType(inputHandle) & ~FILE_TYPE_REMOTE;
-    // A serial port opens with every read timeout 0: a read then waits for
-    // its whole count. These timeouts make it return once a byte is there.
-    // Nothing else of the port (speed, parity, flow control) is touched.
+namespace {
+
+// Takes `handle`, opened as `stream`, as the input, unless it is a folder;
+// a serial port gets read timeouts that make a read return once a byte is
+// there (it opens with every timeout 0: a read then waits for its whole
+// count). Nothing else of the port (speed, parity, flow control) is touched.
+bool Adopt(HANDLE handle, FILE* stream) {
+    FILE_BASIC_INFO information;
+    inputType = GetFileType(handle) & ~FILE_TYPE_REMOTE;
+    if (inputType == FILE_TYPE_DISK &&
+        GetFileInformationByHandleEx(handle, FileBasicInfo, &information, sizeof information) &&
+        (information.FileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
+        return false;
+    inputHandle = handle;
+    inputFile = stream;
     DCB port{};
     port.DCBlength = sizeof port;
     inputIsPort = inputType == FILE_TYPE_CHAR && GetCommState(inputHandle, &port);
@@ -102,6 +94,29 @@ bool SystemOpenInput(const char* path) {
         SetCommTimeouts(inputHandle, &timeouts);
     }
     return true;
+}
+
+}  // namespace
+
+bool SystemOpenInput(const char* path) {
+    const wchar_t* name = WideArgument(path);
+    static wchar_t converted[pathCapacity];
+    if (name == nullptr) {
+        if (MultiByteToWideChar(CP_ACP, 0, path, -1, converted, pathCapacity) <= 0) return false;
+        name = converted;
+    }
+    FILE* stream = nullptr;
+    if (_wfopen_s(&stream, name, L"rb") != 0) return false;
+    if (Adopt(reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream))), stream)) return true;
+    fclose(stream);
+    return false;
+}
+
+// Whatever stands behind the standard input handle: a pipe, a redirected
+// file, a console or a port.
+bool SystemOpenStandardInput() {
+    HANDLE handle = GetStdHandle(STD_INPUT_HANDLE);
+    return handle != nullptr && handle != INVALID_HANDLE_VALUE && Adopt(handle, stdin);
 }
 
 long SystemRead(unsigned char* buffer, size_t count) {
