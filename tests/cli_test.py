@@ -13,6 +13,7 @@ Expected texts are converted with iconv, never taken from the program.
 """
 import os
 import pathlib
+import pty
 import random
 import re
 import select
@@ -318,10 +319,12 @@ class Terminal(Case):
             # names as typed although the ANSI code page lacks them.
             cases.append((utf8, True, "CP932", 932))
         else:
-            # A UTF-8 locale that is named but not installed still decides;
-            # LC_ALL=C wins over it.
+            # A locale that is named but not installed still decides by its
+            # codeset, in either spelling of UTF-8; LC_ALL=C wins over it.
             missing = {"LANG": "xx_XX.utf8", "LC_CTYPE": "", "LC_ALL": ""}
             cases += [({"LC_ALL": "C"}, True, "CP932", None), (missing, True, "UTF-8", None),
+                      (dict(missing, LANG="xx_XX.UTF-8"), True, "UTF-8", None),
+                      (dict(missing, LANG="xx_XX.ISO-8859-1"), True, "CP932", None),
                       (dict(missing, LC_ALL="C"), True, "CP932", None)]
         for locale, terminal, encoding, codepage in cases:
             for args, text in texts.items():
@@ -618,19 +621,78 @@ class ManPage(unittest.TestCase):
                     self.assertLessEqual(width, 80, line)
                     self.assertNotRegex(line, "[。、] ", "a space after 。 or 、")
 
-    def test_bash_completion(self):
-        # The byte orders complete in the second place; the layout is left
-        # to the user.
-        script = ('source "$1"; COMP_WORDS=(Tolvarin x.bin "$2"); COMP_CWORD=2; _tolvarin; echo "${COMPREPLY[*]}"; '
-                  'COMP_WORDS=(Tolvarin x.bin -B 12); COMP_CWORD=3; _tolvarin; echo "${#COMPREPLY[@]}"')
-        completion = os.path.join(SOURCE_DIR, "packaging", "bash-completion", "Tolvarin")
-        for typed, expected in [("", "-B -b -L -l\n0\n"), ("-", "-B -b -L -l\n0\n"), ("-l", "-l\n0\n"),
-                                ("x", "\n0\n")]:
-            with self.subTest(typed=typed):
-                result = subprocess.run(["bash", "-c", script, "bash", completion, typed], stdout=subprocess.PIPE,
-                                        stderr=subprocess.PIPE, check=True)
-                self.assertEqual((result.stdout.decode(), result.stderr), (expected, b""))
+    def test_completion(self):
+        # In each shell, loaded from the file that is installed: FILE
+        # completes as a file name, ORDER as the four byte orders, LAYOUT as
+        # nothing.
+        orders = {"-B", "-b", "-L", "-l"}
+        rows = [("Tolvarin ", {"only.bin"}), ("Tolvarin x.bin ", orders), ("Tolvarin x.bin -", orders),
+                ("Tolvarin x.bin -L", {"-L"}), ("Tolvarin x.bin x", set()), ("Tolvarin x.bin -B ", set()),
+                ("Tolvarin x.bin -B 12", set())]
+        with tempfile.TemporaryDirectory() as folder:
+            pathlib.Path(folder, "only.bin").touch()
+            for shell in ("bash", "zsh", "fish"):
+                for typed, expected in rows:
+                    with self.subTest(shell=shell, typed=typed):
+                        if not shutil.which(shell):
+                            self.skipTest(f"no {shell} here")
+                        self.assertEqual(getattr(self, shell)(typed, folder), expected)
 
+    @staticmethod
+    def bash(typed, folder):
+        script = ('source "$1"; read -ra COMP_WORDS <<< "$2"; [[ $2 == *" " ]] && COMP_WORDS+=(""); '
+                  'COMP_CWORD=$((${#COMP_WORDS[@]} - 1)); _tolvarin; printf "%s\\n" "${COMPREPLY[@]}"')
+        completion = os.path.join(SOURCE_DIR, "packaging", "bash-completion", "Tolvarin")
+        result = subprocess.run(["bash", "-c", script, "bash", completion, typed], stdout=subprocess.PIPE,
+                                stderr=subprocess.PIPE, cwd=folder, check=True)
+        assert result.stderr == b"", result.stderr
+        return set(result.stdout.decode().split())
+
+    @staticmethod
+    def fish(typed, folder):
+        completion = os.path.join(SOURCE_DIR, "packaging", "fish-completion", "Tolvarin.fish")
+        result = subprocess.run(["fish", "--no-config", "-c", 'source $argv[1]; complete -C"$argv[2]"', completion,
+                                 typed], stdout=subprocess.PIPE, stderr=subprocess.PIPE, cwd=folder, check=True)
+        assert result.stderr == b"", result.stderr
+        return {line.split("\t")[0] for line in result.stdout.decode().splitlines()}
+
+    @staticmethod
+    def zsh(typed, folder):
+        """What zsh's line editor offers on a tab after `typed`: the matches
+        it lists, or the one word it inserts."""
+        pid, fd = pty.fork()
+        if pid == 0:
+            os.chdir(folder)
+            os.execvpe("zsh", ["zsh", "-f", "-i"], dict(os.environ, TERM="dumb", HOME=folder))
+
+        def settled():
+            out = b""
+            while select.select([fd], [], [], 0.5)[0]:
+                try:
+                    chunk = os.read(fd, 4096)
+                except OSError:
+                    break
+                out += chunk
+            return out
+
+        completions = os.path.join(SOURCE_DIR, "packaging", "zsh-completion")
+        os.write(fd, f"fpath=({completions} $fpath); autoload -U compinit; compinit -u; "
+                     "zstyle ':completion:*' verbose no; unsetopt list_ambiguous; PS1='> '\n".encode())
+        settled()
+        os.write(fd, typed.encode() + b"\t")
+        out = settled()
+        os.write(fd, b"\x03exit\n")
+        settled()
+        os.close(fd)
+        os.waitpid(pid, 0)
+        text = re.sub(r"\x1b\[[0-9;?]*[A-Za-z]|[\x07\x08\r]", "", out.decode())
+        # The line as edited, then, if anything is listed, the list and the
+        # line drawn again.
+        line, *listed = text.split("\n")
+        if listed:
+            return set(" ".join(listed[:-1]).split())
+        before = typed[:typed.rindex(" ") + 1]
+        return {line[len(before):].strip()} if line != typed else set()
 
 if __name__ == "__main__":
     if not TOOL:
