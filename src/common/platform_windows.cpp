@@ -44,6 +44,29 @@ wchar_t** WideArguments(int* count) {
     return arguments;
 }
 
+// Takes `handle`, opened as `stream`, as the input, unless it is a folder;
+// a serial port gets read timeouts that make a read return once a byte is
+// there (it opens with every timeout 0: a read then waits for its whole
+// count). Nothing else of the port (speed, parity, flow control) is touched.
+bool Adopt(HANDLE handle, FILE* stream) {
+    FILE_BASIC_INFO information;
+    inputType = GetFileType(handle) & ~FILE_TYPE_REMOTE;
+    if (inputType == FILE_TYPE_DISK &&
+        GetFileInformationByHandleEx(handle, FileBasicInfo, &information, sizeof information) &&
+        (information.FileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
+        return false;
+    inputHandle = handle;
+    inputFile = stream;
+    DCB port{};
+    port.DCBlength = sizeof port;
+    inputIsPort = inputType == FILE_TYPE_CHAR && GetCommState(inputHandle, &port);
+    if (inputIsPort) {
+        COMMTIMEOUTS timeouts{MAXDWORD, MAXDWORD, portReadWait, 0, 0};
+        SetCommTimeouts(inputHandle, &timeouts);
+    }
+    return true;
+}
+
 }  // namespace
 
 const wchar_t* WideArgument(const char* name) {
@@ -70,33 +93,6 @@ const char* SystemArgument(char** argv, int index) {
         return "\x80";
     return typed;
 }
-
-namespace {
-
-// Takes `handle`, opened as `stream`, as the input, unless it is a folder;
-// a serial port gets read timeouts that make a read return once a byte is
-// there (it opens with every timeout 0: a read then waits for its whole
-// count). Nothing else of the port (speed, parity, flow control) is touched.
-bool Adopt(HANDLE handle, FILE* stream) {
-    FILE_BASIC_INFO information;
-    inputType = GetFileType(handle) & ~FILE_TYPE_REMOTE;
-    if (inputType == FILE_TYPE_DISK &&
-        GetFileInformationByHandleEx(handle, FileBasicInfo, &information, sizeof information) &&
-        (information.FileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
-        return false;
-    inputHandle = handle;
-    inputFile = stream;
-    DCB port{};
-    port.DCBlength = sizeof port;
-    inputIsPort = inputType == FILE_TYPE_CHAR && GetCommState(inputHandle, &port);
-    if (inputIsPort) {
-        COMMTIMEOUTS timeouts{MAXDWORD, MAXDWORD, portReadWait, 0, 0};
-        SetCommTimeouts(inputHandle, &timeouts);
-    }
-    return true;
-}
-
-}  // namespace
 
 bool SystemOpenInput(const char* path) {
     const wchar_t* name = WideArgument(path);
