@@ -4,7 +4,9 @@
 function __tolvarin_argument_is --argument-names place
     test (count (commandline -opc)) -eq $place
 end
-complete -c Tolvarin -f
-complete -c Tolvarin -n '__tolvarin_argument_is 1' -F
-complete -c Tolvarin -n '__tolvarin_argument_is 2' -a '-B -b' -d big-endian
-complete -c Tolvarin -n '__tolvarin_argument_is 2' -a '-L -l' -d little-endian
+for command in Tolvarin tolvarin
+    complete -c $command -f
+    complete -c $command -n '__tolvarin_argument_is 1' -F
+    complete -c $command -n '__tolvarin_argument_is 2' -a '-B -b' -d big-endian
+    complete -c $command -n '__tolvarin_argument_is 2' -a '-L -l' -d little-endian
+end

@@ -1,0 +1,149 @@
+# What `cmake --install` puts where, and the packages CPack makes of it: a
+# ZIP on Windows; elsewhere a Debian package (TOLVARIN_PACKAGE=DEB, the
+# default), an RPM (RPM) or a tarball of a static program laid out as a
+# prefix (TGZ). `cmake --workflow --preset packages` makes them all.
+include(GNUInstallDirs)
+set(TOLVARIN_PACKAGE DEB CACHE STRING "What cpack makes on Linux and other Unix systems: DEB, RPM or TGZ")
+set(CPACK_PACKAGE_NAME tolvarin)
+set(CPACK_PACKAGE_VENDOR "Tolvarin developers")
+set(CPACK_PACKAGE_CONTACT "Tolvarin developers <tolvarin@example.org>")
+set(CPACK_STRIP_FILES ON)
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "hexadecimal dump of a binary file in a field layout given as digits")
+string(CONCAT CPACK_PACKAGE_DESCRIPTION
+       "Tolvarin prints a binary file as hexadecimal fields of 1, 2, 4 or 8\n"
+       "bytes, in the order a layout string of those digits gives, one pass\n"
+       "over the layout per output line, in big- or little-endian byte order,\n"
+       "with no addresses. Its messages are Japanese texts: in UTF-8 on a\n"
+       "terminal whose locale is UTF-8, in Shift_JIS everywhere else.")
+
+if(WIN32)
+  # A ZIP laid out for Windows: the program, the README and the licence.
+  install(TARGETS Tolvarin RUNTIME DESTINATION .)
+  install(FILES README.md LICENSE DESTINATION .)
+  set(CPACK_GENERATOR ZIP)
+  if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+    set(CPACK_PACKAGE_FILE_NAME tolvarin-${PROJECT_VERSION}-win64)
+  else()
+    set(CPACK_PACKAGE_FILE_NAME tolvarin-${PROJECT_VERSION}-win32)
+  endif()
+  include(CPack)
+  return()
+endif()
+
+# Debian's layout: stripped program, gzipped manual pages and changelog, the
+# licence as the machine-readable copyright file.
+set(docdir ${CMAKE_INSTALL_DATADIR}/doc/tolvarin)
+set(gzipped)
+foreach(page man/Tolvarin.1 man/ja/Tolvarin.1 packaging/changelog)
+  set(target ${CMAKE_BINARY_DIR}/${page}.gz)
+  get_filename_component(folder ${target} DIRECTORY)
+  add_custom_command(OUTPUT ${target}
+                     COMMAND ${CMAKE_COMMAND} -E make_directory ${folder}
+                     COMMAND gzip -9nc ${CMAKE_SOURCE_DIR}/${page} > ${target}
+                     DEPENDS ${page} VERBATIM)
+  list(APPEND gzipped ${target})
+endforeach()
+add_custom_target(gzipped_docs ALL DEPENDS ${gzipped})
+install(TARGETS Tolvarin RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(FILES ${CMAKE_BINARY_DIR}/man/Tolvarin.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES ${CMAKE_BINARY_DIR}/man/ja/Tolvarin.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/ja/man1)
+install(FILES ${CMAKE_BINARY_DIR}/packaging/changelog.gz packaging/copyright DESTINATION ${docdir})
+if(TOLVARIN_PACKAGE STREQUAL "TGZ")
+  install(FILES README.md LICENSE DESTINATION ${docdir})
+endif()
+
+# The shells' completions, where each shell looks. zsh looks in
+# share/zsh/site-functions under /usr/local (Debian, macOS) and under /usr
+# on Fedora and openSUSE, but in share/zsh/vendor-completions under Debian's
+# /usr; the prefix is only known when installing.
+set(TOLVARIN_ZSH_DIR "" CACHE STRING "Where zsh's completion goes under the prefix (empty: chosen by the prefix)")
+install(FILES packaging/bash-completion/Tolvarin DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions)
+install(FILES packaging/fish-completion/Tolvarin.fish DESTINATION ${CMAKE_INSTALL_DATADIR}/fish/vendor_completions.d)
+install(CODE "
+  set(zsh_dir \"${TOLVARIN_ZSH_DIR}\")
+  if(NOT zsh_dir AND CMAKE_INSTALL_PREFIX STREQUAL \"/usr\")
+    set(zsh_dir ${CMAKE_INSTALL_DATADIR}/zsh/vendor-completions)
+  elseif(NOT zsh_dir)
+    set(zsh_dir ${CMAKE_INSTALL_DATADIR}/zsh/site-functions)
+  endif()
+  file(INSTALL DESTINATION \"\${CMAKE_INSTALL_PREFIX}/\${zsh_dir}\" TYPE FILE
+       FILES \"${CMAKE_SOURCE_DIR}/packaging/zsh-completion/_Tolvarin\")")
+
+# Where names differ by case, the command also answers to the package's
+# name: links from `tolvarin` to the program, its pages and completions.
+# (On macOS's and Windows' usual file systems a link would replace the
+# program itself.)
+if(CMAKE_SYSTEM_NAME STREQUAL "Linux")
+  set(links ${CMAKE_BINARY_DIR}/links)
+  foreach(link bin/tolvarin:Tolvarin man1/tolvarin.1.gz:Tolvarin.1.gz
+               bash/tolvarin:Tolvarin fish/tolvarin.fish:Tolvarin.fish)
+    string(REPLACE ":" ";" link ${link})
+    list(GET link 0 name)
+    list(GET link 1 target)
+    get_filename_component(folder ${links}/${name} DIRECTORY)
+    file(MAKE_DIRECTORY ${folder})
+    file(CREATE_LINK ${target} ${links}/${name} SYMBOLIC)
+  endforeach()
+  install(FILES ${links}/bin/tolvarin DESTINATION ${CMAKE_INSTALL_BINDIR})
+  install(FILES ${links}/man1/tolvarin.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+  install(FILES ${links}/man1/tolvarin.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/ja/man1)
+  install(FILES ${links}/bash/tolvarin DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions)
+  install(FILES ${links}/fish/tolvarin.fish DESTINATION ${CMAKE_INSTALL_DATADIR}/fish/vendor_completions.d)
+endif()
+
+# The processor's name in each package format.
+set(processor ${CMAKE_SYSTEM_PROCESSOR})
+if(processor MATCHES "^(x86_64|AMD64|amd64)$")
+  set(deb_arch amd64)
+  set(rpm_arch x86_64)
+elseif(processor MATCHES "^(aarch64|arm64|ARM64)$")
+  set(deb_arch arm64)
+  set(rpm_arch aarch64)
+elseif(processor MATCHES "^arm")
+  set(deb_arch armhf)
+  set(rpm_arch armv7hl)
+else()
+  set(deb_arch ${processor})
+  set(rpm_arch ${processor})
+endif()
+
+set(CPACK_GENERATOR ${TOLVARIN_PACKAGE})
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_DEBIAN_PACKAGE_ARCHITECTURE ${deb_arch})
+set(CPACK_DEBIAN_PACKAGE_SECTION utils)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_RPM_PACKAGE_ARCHITECTURE ${rpm_arch})
+set(CPACK_RPM_PACKAGE_LICENSE MIT)
+set(CPACK_RPM_PACKAGE_GROUP "Applications/System")
+set(CPACK_RPM_FILE_NAME RPM-DEFAULT)
+# The RPM's changelog, written from Debian's: the same entries, newest first.
+file(STRINGS packaging/changelog lines)
+set(rpm_changelog "")
+foreach(line IN LISTS lines)
+  if(line MATCHES "^tolvarin \\(([^)]+)\\)")
+    set(version ${CMAKE_MATCH_1})
+    set(entry "")
+  elseif(line MATCHES "^  \\* (.*)")
+    string(APPEND entry "- ${CMAKE_MATCH_1}\n")
+  elseif(line MATCHES "^    (.*)")
+    string(APPEND entry "  ${CMAKE_MATCH_1}\n")
+  elseif(line MATCHES "^ -- (.*>)  ([A-Z][a-z][a-z]), ([0-9]+) ([A-Z][a-z][a-z]) ([0-9]+)")
+    string(APPEND rpm_changelog "* ${CMAKE_MATCH_2} ${CMAKE_MATCH_4} ${CMAKE_MATCH_3} ${CMAKE_MATCH_5} "
+                                "${CMAKE_MATCH_1} - ${version}-1\n${entry}\n")
+  endif()
+endforeach()
+file(WRITE ${CMAKE_BINARY_DIR}/rpm-changelog "${rpm_changelog}")
+set(CPACK_RPM_CHANGELOG_FILE ${CMAKE_BINARY_DIR}/rpm-changelog)
+# Folders every system already owns are not the package's own.
+set(CPACK_RPM_EXCLUDE_FROM_AUTO_FILELIST_ADDITION
+    /usr/share/man/ja /usr/share/man/ja/man1 /usr/share/bash-completion /usr/share/bash-completion/completions
+    /usr/share/zsh /usr/share/zsh/site-functions /usr/share/fish /usr/share/fish/vendor_completions.d)
+if(TOLVARIN_PACKAGE STREQUAL "TGZ")
+  # A prefix to unpack anywhere: bin, share/man, share/doc and the
+  # completions under one folder named for the system and processor.
+  set(CPACK_PACKAGE_FILE_NAME tolvarin-${PROJECT_VERSION}-linux-${rpm_arch})
+  set(CPACK_PACKAGING_INSTALL_PREFIX /)
+endif()
+include(CPack)
