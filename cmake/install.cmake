@@ -3,12 +3,12 @@
 # default), an RPM (RPM) or a tarball of a static program laid out as a
 # prefix (TGZ). `cmake --workflow --preset packages` makes them all.
 include(GNUInstallDirs)
-set(TOLVARIN_PACKAGE DEB CACHE STRING "What cpack makes on Linux and other Unix systems: DEB, RPM or TGZ")
+set(TOLVARIN_PACKAGE DEB CACHE STRING "The layout installed and what cpack makes, on Linux and other Unix systems: DEB, RPM or TGZ")
 set(CPACK_PACKAGE_NAME tolvarin)
 set(CPACK_PACKAGE_VENDOR "Tolvarin developers")
 set(CPACK_PACKAGE_CONTACT "Tolvarin developers <tolvarin@example.org>")
 set(CPACK_STRIP_FILES ON)
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "hexadecimal dump of a binary file in a field layout given as digits")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Hexadecimal dump of a binary file in a field layout given as digits")
 string(CONCAT CPACK_PACKAGE_DESCRIPTION
        "Tolvarin prints a binary file as hexadecimal fields of 1, 2, 4 or 8\n"
        "bytes, in the order a layout string of those digits gives, one pass\n"
@@ -48,7 +48,8 @@ install(TARGETS Tolvarin RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES ${CMAKE_BINARY_DIR}/man/Tolvarin.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES ${CMAKE_BINARY_DIR}/man/ja/Tolvarin.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/ja/man1)
 install(FILES ${CMAKE_BINARY_DIR}/packaging/changelog.gz packaging/copyright DESTINATION ${docdir})
-if(TOLVARIN_PACKAGE STREQUAL "TGZ")
+if(NOT TOLVARIN_PACKAGE STREQUAL "DEB")
+  # Debian's copyright file is the licence already.
   install(FILES README.md LICENSE DESTINATION ${docdir})
 endif()
 
@@ -56,15 +57,12 @@ endif()
 # share/zsh/site-functions under /usr/local (Debian, macOS) and under /usr
 # on Fedora and openSUSE, but in share/zsh/vendor-completions under Debian's
 # /usr; the prefix is only known when installing.
-set(TOLVARIN_ZSH_DIR "" CACHE STRING "Where zsh's completion goes under the prefix (empty: chosen by the prefix)")
 install(FILES packaging/bash-completion/Tolvarin DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions)
 install(FILES packaging/fish-completion/Tolvarin.fish DESTINATION ${CMAKE_INSTALL_DATADIR}/fish/vendor_completions.d)
 install(CODE "
-  set(zsh_dir \"${TOLVARIN_ZSH_DIR}\")
-  if(NOT zsh_dir AND CMAKE_INSTALL_PREFIX STREQUAL \"/usr\")
+  set(zsh_dir ${CMAKE_INSTALL_DATADIR}/zsh/site-functions)
+  if(CMAKE_INSTALL_PREFIX STREQUAL \"/usr\" AND \"${TOLVARIN_PACKAGE}\" STREQUAL \"DEB\")
     set(zsh_dir ${CMAKE_INSTALL_DATADIR}/zsh/vendor-completions)
-  elseif(NOT zsh_dir)
-    set(zsh_dir ${CMAKE_INSTALL_DATADIR}/zsh/site-functions)
   endif()
   file(INSTALL DESTINATION \"\${CMAKE_INSTALL_PREFIX}/\${zsh_dir}\" TYPE FILE
        FILES \"${CMAKE_SOURCE_DIR}/packaging/zsh-completion/_Tolvarin\")")
@@ -118,6 +116,12 @@ set(CPACK_RPM_PACKAGE_ARCHITECTURE ${rpm_arch})
 set(CPACK_RPM_PACKAGE_LICENSE MIT)
 set(CPACK_RPM_PACKAGE_GROUP "Applications/System")
 set(CPACK_RPM_FILE_NAME RPM-DEFAULT)
+set(CPACK_RPM_PACKAGE_DESCRIPTION ${CPACK_PACKAGE_DESCRIPTION})
+# The program needs nothing: a static one for the RPM systems.
+set(CPACK_RPM_PACKAGE_AUTOREQ OFF)
+# The program as cpack stripped it, the same file as in the tarball.
+set(CPACK_RPM_SPEC_INSTALL_POST /bin/true)
+set(CPACK_RPM_SPEC_MORE_DEFINE "%define packager ${CPACK_PACKAGE_CONTACT}")
 # The RPM's changelog, written from Debian's: the same entries, newest first.
 file(STRINGS packaging/changelog lines)
 set(rpm_changelog "")
@@ -138,12 +142,10 @@ file(WRITE ${CMAKE_BINARY_DIR}/rpm-changelog "${rpm_changelog}")
 set(CPACK_RPM_CHANGELOG_FILE ${CMAKE_BINARY_DIR}/rpm-changelog)
 # Folders every system already owns are not the package's own.
 set(CPACK_RPM_EXCLUDE_FROM_AUTO_FILELIST_ADDITION
-    /usr/share/man/ja /usr/share/man/ja/man1 /usr/share/bash-completion /usr/share/bash-completion/completions
+    /usr/share/man /usr/share/man/man1 /usr/share/man/ja /usr/share/man/ja/man1 /usr/share/bash-completion /usr/share/bash-completion/completions
     /usr/share/zsh /usr/share/zsh/site-functions /usr/share/fish /usr/share/fish/vendor_completions.d)
-if(TOLVARIN_PACKAGE STREQUAL "TGZ")
-  # A prefix to unpack anywhere: bin, share/man, share/doc and the
-  # completions under one folder named for the system and processor.
-  set(CPACK_PACKAGE_FILE_NAME tolvarin-${PROJECT_VERSION}-linux-${rpm_arch})
-  set(CPACK_PACKAGING_INSTALL_PREFIX /)
-endif()
+# A tarball is a prefix to unpack anywhere: bin, share/man, share/doc and
+# the completions under one folder named for the system and processor.
+set(CPACK_TOLVARIN_TARBALL_NAME tolvarin-${PROJECT_VERSION}-linux-${rpm_arch})
+set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_CURRENT_LIST_DIR}/cpack_generator.cmake)
 include(CPack)
