@@ -9,11 +9,17 @@
 namespace {
 
 constexpr size_t slack = 32;
+// Every read asks for at least this much: an input of records (a datagram
+// or sequenced-packet socket, an eventfd, inotify) hands each record whole to
+// one read, and drops the rest of one that does not fit or refuses the read.
+// 64 KiB holds the largest UDP datagram.
+constexpr size_t recordRoom = 64 * 1024;
+constexpr size_t blockCapacity = inputBlockSize + recordRoom;
 // The block starts 32 bytes into a page: the system's copy from the page
 // cache into it ran about 3% slower when both sides lay at the same offset
 // within their pages.
 constexpr size_t pageOffset = 32;
-alignas(4096) unsigned char blockPage[pageOffset + inputBlockSize + slack];
+alignas(4096) unsigned char blockPage[pageOffset + blockCapacity + slack];
 unsigned char* const block = blockPage + pageOffset;
 size_t blockStart;  // first unread byte
 size_t blockEnd;    // one past the last byte read in
@@ -21,10 +27,11 @@ bool streamEnded;   // the input reported its end or a failure
 bool readFailed;
 
 // Keeps the unread bytes, moved to the front, and reads into the rest of the
-// buffer until it is full or the input ends. An input that would make the
-// next read wait is left alone once `wanted` bytes are there, or when the
-// caller may not wait; otherwise everything written so far is flushed before
-// the read waits.
+// buffer until it holds inputBlockSize bytes or the input ends; each read
+// has room for recordRoom bytes or more. An input that would make the next
+// read wait is left alone once `wanted` bytes are there, or when the caller
+// may not wait; otherwise everything written so far is flushed before the
+// read waits.
 void Fill(size_t wanted, bool mayWait) {
     size_t left = blockEnd - blockStart;
     memmove(block, block + blockStart, left);
@@ -35,7 +42,7 @@ void Fill(size_t wanted, bool mayWait) {
             if (blockEnd >= wanted || !mayWait) return;
             FlushOutput();
         }
-        long got = SystemRead(block + blockEnd, inputBlockSize - blockEnd);
+        long got = SystemRead(block + blockEnd, blockCapacity - blockEnd);
         if (got <= 0) {
             streamEnded = true;
             readFailed = got < 0;

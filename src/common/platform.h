@@ -44,6 +44,11 @@ bool SystemOpenStandardInput();
 // input and -1 when the read failed.
 long SystemRead(unsigned char* buffer, size_t count);
 
+// True when standard output is the input itself: a regular file with bytes
+// still to read, which the dump would feed its own output or write over
+// before reading it.
+bool SystemOutputIsInput();
+
 // True when the next read would have to wait for the input to send more: a
 // pipe, FIFO, terminal or port that holds nothing yet. Never true for a
 // regular file with a size, which is read in whole blocks.

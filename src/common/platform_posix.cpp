@@ -4,6 +4,7 @@
 // make a read wait and to wait for a descriptor that will not; the locale
 // that decides the texts' encoding on a terminal.
 
+#include <fcntl.h>
 #include <langinfo.h>
 #include <poll.h>
 #include <strings.h>
@@ -26,7 +27,8 @@ namespace {
 
 constexpr size_t pipeWritePiece = 8 * 1024;
 
-bool inputCanPause;  // anything but a regular file with a size or a block device
+bool inputCanPause;     // anything but a regular file with a size or a block device
+bool inputIsTerminal;  // a terminal or serial line
 size_t writePiece;   // the most one write hands over; 0 until the first write
 
 // Whether `fd` is ready for `events` (POLLIN or POLLOUT) now, or, with
@@ -97,6 +99,7 @@ bool Adopt(FILE* stream) {
     // A regular file of size 0 may be a kernel interface whose reads wait
     // for more (trace_pipe, /proc/kmsg): it is polled like a pipe.
     inputCanPause = !(S_ISREG(status.st_mode) && status.st_size > 0) && !S_ISBLK(status.st_mode);
+    inputIsTerminal = isatty(fileno(stream));
     inputFile = stream;
     return true;
 }
@@ -107,18 +110,39 @@ const char* SystemArgument(char** argv, int index) { return argv[index]; }
 
 bool SystemOpenInput(const char* path) { return Adopt(fopen(path, "rb")); }
 
-bool SystemOpenStandardInput() { return Adopt(fdopen(STDIN_FILENO, "rb")); }
+bool SystemOpenStandardInput() {
+#ifdef O_DIRECT
+    // A descriptor handed over with O_DIRECT (Linux) reads only into blocks
+    // aligned as its file system asks: it is read through the page cache
+    // like any other.
+    int flags = fcntl(STDIN_FILENO, F_GETFL);
+    if (flags >= 0 && (flags & O_DIRECT) != 0) fcntl(STDIN_FILENO, F_SETFL, flags & ~O_DIRECT);
+#endif
+    return Adopt(fdopen(STDIN_FILENO, "rb"));
+}
 
 long SystemRead(unsigned char* buffer, size_t count) {
     int fd = fileno(inputFile);
     for (;;) {
         ssize_t got = read(fd, buffer, count);
         if (got >= 0) return static_cast<long>(got);
+        // A terminal that hung up (its cable pulled, the other side of a
+        // pseudo-terminal closed) has ended, as the system itself reads it
+        // once the hang-up is through: EIO only comes before that.
+        if (errno == EIO && inputIsTerminal) return 0;
         if (errno == EAGAIN || errno == EWOULDBLOCK)
             Ready(fd, POLLIN, true);
         else if (errno != EINTR)
             return -1;
     }
+}
+
+bool SystemOutputIsInput() {
+    struct stat input, output;
+    int fd = fileno(inputFile);
+    if (fstat(fd, &input) != 0 || fstat(STDOUT_FILENO, &output) != 0) return false;
+    return S_ISREG(input.st_mode) && S_ISREG(output.st_mode) && input.st_dev == output.st_dev &&
+           input.st_ino == output.st_ino && lseek(fd, 0, SEEK_CUR) < input.st_size;
 }
 
 bool SystemInputWouldWait() {

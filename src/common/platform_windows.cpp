@@ -126,6 +126,29 @@ long SystemRead(unsigned char* buffer, size_t count) {
     return error == ERROR_BROKEN_PIPE || error == ERROR_PIPE_NOT_CONNECTED || error == ERROR_HANDLE_EOF ? 0 : -1;
 }
 
+bool SystemOutputIsInput() {
+    HANDLE output = GetStdHandle(STD_OUTPUT_HANDLE);
+    if (inputType != FILE_TYPE_DISK || (GetFileType(output) & ~FILE_TYPE_REMOTE) != FILE_TYPE_DISK) return false;
+    // A file's identity: FileIdInfo from Windows 8 on, the older file index
+    // before. Wine answers only FileIdInfo for a standard handle, and with
+    // the volume serial number 0.
+    FILE_ID_INFO inputId{}, outputId{};
+    BY_HANDLE_FILE_INFORMATION input{}, written{};
+    bool same;
+    if (GetFileInformationByHandleEx(inputHandle, FileIdInfo, &inputId, sizeof inputId) &&
+        GetFileInformationByHandleEx(output, FileIdInfo, &outputId, sizeof outputId))
+        same = (inputId.VolumeSerialNumber == outputId.VolumeSerialNumber || inputId.VolumeSerialNumber == 0 ||
+                outputId.VolumeSerialNumber == 0) &&
+               memcmp(&inputId.FileId, &outputId.FileId, sizeof inputId.FileId) == 0;
+    else
+        same = GetFileInformationByHandle(inputHandle, &input) && GetFileInformationByHandle(output, &written) &&
+               input.dwVolumeSerialNumber == written.dwVolumeSerialNumber &&
+               input.nFileIndexHigh == written.nFileIndexHigh && input.nFileIndexLow == written.nFileIndexLow;
+    LARGE_INTEGER position{}, size{}, here{};
+    return same && (!SetFilePointerEx(inputHandle, here, &position, FILE_CURRENT) ||
+                    !GetFileSizeEx(inputHandle, &size) || position.QuadPart < size.QuadPart);
+}
+
 bool SystemInputWouldWait() {
     if (inputType == FILE_TYPE_DISK) return false;
     if (inputIsPort) {

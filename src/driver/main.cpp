@@ -73,6 +73,10 @@ int main(int argc, char** argv) {
     inputPath[pathCapacity - 1] = '\0';
     inputFile = nullptr;
     if (strlen(argv[1]) >= pathCapacity || !OpenInput(inputPath)) FailOnInput(openErrorText);
+    // Standard output that is the input itself gets nothing, not even a
+    // message: the dump would grow the file without end or overwrite what
+    // it has yet to read.
+    if (SystemOutputIsInput()) EndProcess(1);
 
     DumpInput();
 
