@@ -23,9 +23,10 @@ namespace {
 
 int failures = 0;
 
-const char* const formatterNames[] = {"portable", "16-byte (SSSE3, NEON)", "32-byte (AVX2)"};
+// By FormatterLevel.
+const char* const formatterNames[formatterLevels] = {"portable", "SSSE3 or NEON", "AVX2"};
 
-void Expect(const std::string& difference, int formatter) {
+void Expect(const std::string& difference, FormatterLevel formatter) {
     if (difference.empty()) return;
     if (++failures <= 20) printf("FAIL (%s formatter): %s\n", formatterNames[formatter], difference.c_str());
 }
@@ -38,24 +39,24 @@ std::vector<size_t> LengthsToTry(size_t lineIn, size_t periodIn) {
     return lengths;
 }
 
-// The formatter level that the flags line of /proc/cpuinfo allows on x86
-// Linux (2 with avx2, 1 with ssse3, else 0); -1 elsewhere.
-int LevelFromCpuinfo() {
+// The formatter that the flags line of /proc/cpuinfo allows on x86 Linux;
+// formatterLevels elsewhere, where it tells nothing.
+FormatterLevel LevelFromCpuinfo() {
 #if defined(__linux__) && (defined(__x86_64__) || defined(__i386__))
     std::ifstream cpuinfo("/proc/cpuinfo");
     std::string line;
     while (std::getline(cpuinfo, line)) {
         if (line.compare(0, 5, "flags") != 0) continue;
         std::istringstream words(line.substr(line.find(':') + 1));
-        int level = 0;
+        FormatterLevel level = portableFormatter;
         for (std::string flag; words >> flag;) {
-            if (flag == "avx2") level = 2;
-            if (flag == "ssse3" && level == 0) level = 1;
+            if (flag == "avx2") level = avx2Formatter;
+            if (flag == "ssse3" && level == portableFormatter) level = ssse3Formatter;
         }
         return level;
     }
 #endif
-    return -1;
+    return formatterLevels;
 }
 
 }  // namespace
@@ -74,16 +75,16 @@ int main() {
     std::vector<uint8_t> data(600 * 1024);
     for (uint8_t& b : data) b = static_cast<uint8_t>(random());
 
-    int formatters = SelectFormatter(2) + 1;
-    int allowed = LevelFromCpuinfo();
-    if (allowed >= 0 && allowed != formatters - 1) {
-        printf("FAIL: the %s formatter was chosen; /proc/cpuinfo allows the %s one\n", formatterNames[formatters - 1],
+    FormatterLevel best = SelectFormatter(avx2Formatter);
+    FormatterLevel allowed = LevelFromCpuinfo();
+    if (allowed != formatterLevels && allowed != best) {
+        printf("FAIL: the %s formatter was chosen; /proc/cpuinfo allows the %s one\n", formatterNames[best],
                formatterNames[allowed]);
         ++failures;
     }
     int runs = 0;
-    for (int formatter = 0; formatter < formatters; ++formatter) {
-        SelectFormatter(formatter);
+    for (int level = portableFormatter; level <= best; ++level) {
+        FormatterLevel formatter = SelectFormatter(static_cast<FormatterLevel>(level));
         for (const std::string& layout : layouts) {
             for (int big = 0; big < 2; ++big) {
                 strncpy(layoutText, layout.c_str(), sizeof layoutText - 1);
@@ -112,6 +113,6 @@ int main() {
         }
     }
     printf("%d comparisons over %zu layouts with %d formatters (best: %s): %d failed\n", runs, layouts.size(),
-           formatters, formatterNames[formatters - 1], failures);
+           best + 1, formatterNames[best], failures);
     return failures == 0 ? 0 : 1;
 }

@@ -3,7 +3,6 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "common/input.h"
 #include "common/platform.h"
 
 namespace {
@@ -54,6 +53,5 @@ bool OutputInsideLine() {
 
 void EndProcess(int status) {
     FlushOutput();
-    CloseInput();
     exit(status);
 }

@@ -33,5 +33,6 @@ void FlushOutput();
 // True when something has been written and the last byte is not a line feed.
 bool OutputInsideLine();
 
-// Flushes everything, closes the input and ends the process.
+// Flushes everything and ends the process, which closes the input if it is
+// still open.
 [[noreturn]] void EndProcess(int status);

@@ -1,9 +1,8 @@
 // Everything a platform supplies to the rest of the tool. Each platform
-// defines these in files of its own (platform_posix.cpp; on Windows
-// platform_windows.cpp for the input and the command line,
-// platform_windows_output.cpp for standard output); the in-process tests
-// define the calls the dump makes over a stand-in of their own. Nothing
-// outside this layer asks which system it runs on.
+// defines these in a file of its own (platform_posix.cpp,
+// platform_windows.cpp); the in-process tests define the calls the dump
+// makes over a stand-in of their own. Nothing outside this layer asks which
+// system it runs on.
 #pragma once
 
 #include <cstddef>

@@ -1,5 +1,7 @@
-// Process-wide state: filled by the entry from the command line before the
-// dump starts, only read while it runs.
+// Process-wide state. The entry sets layoutText, inputPath and bigEndian from
+// the command line before the dump starts; nothing changes them after.
+// inputFile is set by the platform layer when the input layer's OpenInput
+// opens the input, and cleared by CloseInput.
 #pragma once
 
 #include <cstdint>

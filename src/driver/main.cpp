@@ -86,5 +86,6 @@ int main(int argc, char** argv) {
         if (OutputInsideLine()) WriteLineEnd();
         FailOnInput(readErrorText);
     }
+    CloseInput();
     EndProcess(0);
 }

@@ -3,7 +3,6 @@
 #include <cstring>
 
 #include "field/hex_pairs.h"
-#include "field/vector_formatters.h"
 
 namespace {
 
@@ -18,22 +17,24 @@ void FormatPortable(const LinePlan& plan, const unsigned char* in, size_t period
     }
 }
 
-// The formatters by level, the portable one at 0; each level needs what the
-// one below it needs.
-FormatFunction formatters[3] = {FormatPortable, nullptr, nullptr};
-int best = -1;         // the highest level the processor runs; decided at first use
+FormatFunction formatters[formatterLevels] = {FormatPortable};
+bool bestKnown;        // whether `best` has been asked of the processor
+FormatterLevel best;   // the highest level the processor runs
 FormatFunction inUse;  // null until chosen
 
 }  // namespace
 
 void Format(const LinePlan& plan, const unsigned char* in, size_t periods, char* out) {
-    if (inUse == nullptr) SelectFormatter(2);
+    if (inUse == nullptr) SelectFormatter(avx2Formatter);
     inUse(plan, in, periods, out);
 }
 
-int SelectFormatter(int wanted) {
-    if (best < 0) best = VectorFormatters(formatters);
-    int level = wanted < best ? wanted : best;
+FormatterLevel SelectFormatter(FormatterLevel wanted) {
+    if (!bestKnown) {
+        best = VectorFormatters(formatters);
+        bestKnown = true;
+    }
+    FormatterLevel level = wanted < best ? wanted : best;
     inUse = formatters[level];
     return level;
 }

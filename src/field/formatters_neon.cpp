@@ -38,7 +38,7 @@ void FormatNeon(const LinePlan& plan, const unsigned char* in, size_t periods, c
 
 }  // namespace
 
-int VectorFormatters(FormatFunction formatters[3]) {
-    formatters[1] = FormatNeon;
-    return 1;
+FormatterLevel VectorFormatters(FormatFunction formatters[formatterLevels]) {
+    formatters[neonFormatter] = FormatNeon;
+    return neonFormatter;
 }

@@ -3,4 +3,4 @@
 
 #include "field/vector_formatters.h"
 
-int VectorFormatters(FormatFunction[3]) { return 0; }
+FormatterLevel VectorFormatters(FormatFunction[formatterLevels]) { return portableFormatter; }

@@ -68,29 +68,29 @@ __attribute__((target("avx2"))) void FormatAvx2(const LinePlan& plan, const unsi
     }
 }
 
-// What the processor and the operating system let the tool run: 0 for
-// neither vector formatter, 1 for SSSE3, 2 for AVX2 as well. CPUID tells
+// What the processor and the operating system let the tool run: the
+// portable formatter alone, SSSE3's as well, or AVX2's too. CPUID tells
 // what the processor has; XGETBV whether the system saves the AVX registers
 // on a task switch, without which AVX2 code must not run. Asked directly,
 // as GCC and Clang allow on every x86 system: the compiler's own detection
 // needs runtime symbols that Apple's x86_64 toolchain does not supply.
-int ProcessorLevel() {
+FormatterLevel ProcessorLevel() {
     unsigned eax = 0, ebx = 0, ecx = 0, edx = 0;
-    if (__get_cpuid(1, &eax, &ebx, &ecx, &edx) == 0 || (ecx & bit_SSSE3) == 0) return 0;
-    if ((ecx & bit_OSXSAVE) == 0 || (ecx & bit_AVX) == 0) return 1;
+    if (__get_cpuid(1, &eax, &ebx, &ecx, &edx) == 0 || (ecx & bit_SSSE3) == 0) return portableFormatter;
+    if ((ecx & bit_OSXSAVE) == 0 || (ecx & bit_AVX) == 0) return ssse3Formatter;
     unsigned savedState = 0;
     __asm__("xgetbv" : "=a"(savedState) : "c"(0) : "edx");
     const unsigned sseAndAvx = 0x6;  // XCR0: the SSE and the AVX registers
-    if ((savedState & sseAndAvx) != sseAndAvx) return 1;
-    if (__get_cpuid_count(7, 0, &eax, &ebx, &ecx, &edx) == 0 || (ebx & bit_AVX2) == 0) return 1;
-    return 2;
+    if ((savedState & sseAndAvx) != sseAndAvx) return ssse3Formatter;
+    if (__get_cpuid_count(7, 0, &eax, &ebx, &ecx, &edx) == 0 || (ebx & bit_AVX2) == 0) return ssse3Formatter;
+    return avx2Formatter;
 }
 
 }  // namespace
 
-int VectorFormatters(FormatFunction formatters[3]) {
-    int level = ProcessorLevel();
-    if (level >= 1) formatters[1] = FormatSsse3;
-    if (level >= 2) formatters[2] = FormatAvx2;
+FormatterLevel VectorFormatters(FormatFunction formatters[formatterLevels]) {
+    FormatterLevel level = ProcessorLevel();
+    if (level >= ssse3Formatter) formatters[ssse3Formatter] = FormatSsse3;
+    if (level >= avx2Formatter) formatters[avx2Formatter] = FormatAvx2;
     return level;
 }

@@ -27,7 +27,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const uint8_t* bytes = data + 4 + fields;
     size_t count = size - 4 - fields;
 
-    SelectFormatter((options >> 1) & 3);
+    SelectFormatter(static_cast<FormatterLevel>((options >> 1) & 3));
     Arrival arrival{piece, (options & 16) != 0, (options & 8) != 0};
     std::string difference = CompareDumps(bytes, count, arrival, layout.c_str(), options & 1);
     if (!difference.empty()) {
