@@ -12,6 +12,7 @@ Configuration comes from the environment:
 Expected texts are converted with iconv, never taken from the program.
 """
 import os
+import itertools
 import pathlib
 import pty
 import random
@@ -441,20 +442,18 @@ class Streams(Case):
         # hang-up meets a read that waits or one still to come: the whole
         # fields stand, and a cut field is padded as at any end.
         cases = [(bytes(range(1, 8)), b"01020304 \n05060700 "), (bytes(range(1, 9)), b"01020304 \n05060708 \n")]
-        for data, expected in cases:
-            for blocking in (True, False):
-                for attempt in range(3):
-                    with self.subTest(data=data.hex(), blocking=blocking, attempt=attempt):
-                        master, slave = raw_terminal()
-                        os.set_blocking(slave, blocking)
-                        os.write(master, data)
-                        proc = subprocess.Popen(RUNNER + [TOOL, "/dev/stdin", "-B", "4"], stdin=slave,
-                                                stdout=subprocess.PIPE, stderr=subprocess.PIPE)
-                        self.assertTrue(waiting_for_input(proc.pid), "the tool never waited for the terminal")
-                        os.close(master)
-                        os.close(slave)
-                        out, err = proc.communicate(timeout=10)
-                        self.assertEqual((out, err, proc.returncode), (expected, b"", 0))
+        for (data, expected), blocking, attempt in itertools.product(cases, (True, False), range(3)):
+            with self.subTest(data=data.hex(), blocking=blocking, attempt=attempt):
+                master, slave = raw_terminal()
+                os.set_blocking(slave, blocking)
+                os.write(master, data)
+                proc = subprocess.Popen(RUNNER + [TOOL, "/dev/stdin", "-B", "4"], stdin=slave,
+                                        stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+                self.assertTrue(waiting_for_input(proc.pid), "the tool never waited for the terminal")
+                os.close(master)
+                os.close(slave)
+                out, err = proc.communicate(timeout=10)
+                self.assertEqual((out, err, proc.returncode), (expected, b"", 0))
 
     def test_output_that_is_the_input(self):
         # Standard output that is the input file with bytes still to read
@@ -718,9 +717,8 @@ class ManPage(unittest.TestCase):
 
         def settled(until=b""):
             out = b""
-            while until not in out or select.select([fd], [], [], 0.5)[0]:
-                if not select.select([fd], [], [], 10)[0]:
-                    break
+            # Up to 10 s for `until`, then until 0.5 s pass with nothing.
+            while select.select([fd], [], [], 10 if until not in out else 0.5)[0]:
                 try:
                     chunk = os.read(fd, 4096)
                 except OSError:

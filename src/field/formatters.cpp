@@ -18,8 +18,8 @@ void FormatPortable(const LinePlan& plan, const unsigned char* in, size_t period
 }
 
 FormatFunction formatters[formatterLevels] = {FormatPortable};
-bool bestKnown;        // whether `best` has been asked of the processor
-FormatterLevel best;   // the highest level the processor runs
+// The highest level the processor runs; formatterLevels until it is asked.
+FormatterLevel best = formatterLevels;
 FormatFunction inUse;  // null until chosen
 
 }  // namespace
@@ -30,10 +30,7 @@ void Format(const LinePlan& plan, const unsigned char* in, size_t periods, char*
 }
 
 FormatterLevel SelectFormatter(FormatterLevel wanted) {
-    if (!bestKnown) {
-        best = VectorFormatters(formatters);
-        bestKnown = true;
-    }
+    if (best == formatterLevels) best = VectorFormatters(formatters);
     FormatterLevel level = wanted < best ? wanted : best;
     inUse = formatters[level];
     return level;
