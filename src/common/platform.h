@@ -16,12 +16,6 @@ constexpr char lineEnd[] = "\n";
 #endif
 constexpr size_t lineEndLength = sizeof lineEnd - 1;
 
-// One of the tool's texts, in both encodings it may be written in.
-struct Text {
-    const char* shiftJis;
-    const char* utf8;
-};
-
 // Command-line argument `index` for checking against the byte orders and
 // layout digits: as typed, so that no character the system's narrow copy
 // changed (Windows' best-fit "－Ｂ" for "-B") can pass. It holds a byte of
@@ -57,11 +51,16 @@ bool SystemInputWouldWait();
 // them. False when the write failed.
 bool SystemWrite(const char* bytes, size_t count);
 
-// Writes a text, through the output layer, in the encoding the reader of
-// standard output can read: Shift_JIS, unless standard output is a terminal
-// or console that shows another.
-void WriteText(Text text);
+// True when standard output shows the tool's texts in UTF-8: a terminal
+// whose locale is UTF-8.
+bool SystemTextsInUtf8();
 
-// Writes a file name, through the output layer, the way it was given on the
-// command line.
-void WriteName(const char* name);
+// True when one of the tool's Shift_JIS texts (`name` false) or a file name
+// as the command line gave it (`name` true) reaches standard output only as
+// characters, not as bytes: on a Windows console, a name always and a text
+// unless the console shows Shift_JIS.
+bool SystemNeedsCharacters(bool name);
+
+// Writes it so, straight to standard output, each line feed as lineEnd.
+// False when the write failed.
+bool SystemWriteCharacters(const char* text, bool name);

@@ -19,7 +19,6 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "common/output.h"
 #include "common/platform.h"
 #include "common/state.h"
 
@@ -73,18 +72,6 @@ bool NamedLocaleIsUtf8() {
     size_t length = strcspn(++codeset, "@");
     return (length == 5 && strncasecmp(codeset, "UTF-8", 5) == 0) ||
            (length == 4 && strncasecmp(codeset, "utf8", 4) == 0);
-}
-
-// The texts go out in UTF-8 only to a terminal whose locale asks for it;
-// LC_ALL, LC_CTYPE and LANG decide as usual, also when the locale they name
-// is not installed.
-bool TextsInUtf8() {
-    if (textsInUtf8 < 0) {
-        bool utf8 = setlocale(LC_CTYPE, "") != nullptr ? strcmp(nl_langinfo(CODESET), "UTF-8") == 0
-                                                        : NamedLocaleIsUtf8();
-        textsInUtf8 = isatty(STDOUT_FILENO) && utf8;
-    }
-    return textsInUtf8 == 1;
 }
 
 // Takes `stream` as the input, unless it did not open or is a directory,
@@ -171,6 +158,19 @@ bool SystemWrite(const char* bytes, size_t count) {
     return true;
 }
 
-void WriteText(Text text) { WriteLines(TextsInUtf8() ? text.utf8 : text.shiftJis); }
+// The texts go out in UTF-8 only to a terminal whose locale asks for it;
+// LC_ALL, LC_CTYPE and LANG decide as usual, also when the locale they name
+// is not installed.
+bool SystemTextsInUtf8() {
+    if (textsInUtf8 < 0) {
+        bool utf8 = setlocale(LC_CTYPE, "") != nullptr ? strcmp(nl_langinfo(CODESET), "UTF-8") == 0
+                                                        : NamedLocaleIsUtf8();
+        textsInUtf8 = isatty(STDOUT_FILENO) && utf8;
+    }
+    return textsInUtf8 == 1;
+}
 
-void WriteName(const char* name) { WriteOutput(name, strlen(name)); }
+// A terminal takes bytes: nothing goes out as characters here.
+bool SystemNeedsCharacters(bool) { return false; }
+
+bool SystemWriteCharacters(const char*, bool) { return false; }

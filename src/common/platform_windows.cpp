@@ -14,7 +14,6 @@
 #include <cstring>
 #include <cwchar>
 
-#include "common/output.h"
 #include "common/platform.h"
 #include "common/state.h"
 
@@ -196,25 +195,23 @@ bool OutputIsConsole() {
 // are handed over as characters.
 bool ConsoleNeedsCharacters() { return OutputIsConsole() && GetConsoleOutputCP() != shiftJisCodePage; }
 
-void WriteConsoleChars(const wchar_t* text, size_t count) {
+bool WriteConsoleChars(const wchar_t* text, size_t count) {
     DWORD written = 0;
-    if (count > 0 && !WriteConsoleW(Output(), text, static_cast<DWORD>(count), &written, nullptr)) EndProcess(1);
+    return count == 0 || WriteConsoleW(Output(), text, static_cast<DWORD>(count), &written, nullptr);
 }
 
 // Writes `text`, in code page `codePage`, to the console as characters, each
-// line feed as CR LF, after everything written before it.
-void WriteToConsole(const char* text, UINT codePage) {
-    FlushOutput();
+// line feed as CR LF.
+bool WriteToConsole(const char* text, UINT codePage) {
     static wchar_t wide[pathCapacity];
-    int count = MultiByteToWideChar(codePage, 0, text, -1, wide, pathCapacity);
-    if (count <= 0) EndProcess(1);
+    if (MultiByteToWideChar(codePage, 0, text, -1, wide, pathCapacity) <= 0) return false;
     const wchar_t* piece = wide;
     while (const wchar_t* end = wcschr(piece, L'\n')) {
-        WriteConsoleChars(piece, static_cast<size_t>(end - piece));
-        WriteConsoleChars(L"\r\n", 2);
+        if (!WriteConsoleChars(piece, static_cast<size_t>(end - piece)) || !WriteConsoleChars(L"\r\n", 2))
+            return false;
         piece = end + 1;
     }
-    WriteConsoleChars(piece, wcslen(piece));
+    return WriteConsoleChars(piece, wcslen(piece));
 }
 
 }  // namespace
@@ -235,24 +232,16 @@ bool SystemWrite(const char* bytes, size_t count) {
     return true;
 }
 
-void WriteText(Text text) {
-    if (ConsoleNeedsCharacters())
-        WriteToConsole(text.shiftJis, shiftJisCodePage);
-    else
-        WriteLines(text.shiftJis);
-}
+// The console shows characters, whatever its code page; every other output
+// takes Shift_JIS bytes.
+bool SystemTextsInUtf8() { return false; }
 
-// On a console the name goes out as typed, at every code page; elsewhere as
-// the narrow argument holds it.
-void WriteName(const char* name) {
-    if (!OutputIsConsole()) {
-        WriteOutput(name, strlen(name));
-        return;
-    }
-    if (const wchar_t* wide = WideArgument(name)) {
-        FlushOutput();
-        WriteConsoleChars(wide, wcslen(wide));
-    } else {
-        WriteToConsole(name, CP_ACP);
-    }
+bool SystemNeedsCharacters(bool name) { return name ? OutputIsConsole() : ConsoleNeedsCharacters(); }
+
+// A name goes out as typed, at every code page; off a console, the narrow
+// argument's bytes are written as they are.
+bool SystemWriteCharacters(const char* text, bool name) {
+    if (!name) return WriteToConsole(text, shiftJisCodePage);
+    const wchar_t* wide = WideArgument(text);
+    return wide != nullptr ? WriteConsoleChars(wide, wcslen(wide)) : WriteToConsole(text, CP_ACP);
 }

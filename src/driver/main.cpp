@@ -8,6 +8,7 @@
 #include "common/output.h"
 #include "common/platform.h"
 #include "common/state.h"
+#include "common/text_output.h"
 #include "driver/line_loop.h"
 #include "driver/texts.h"
 

@@ -3,7 +3,7 @@
 // table to Shift_JIS.
 #pragma once
 
-#include "common/output.h"
+#include "common/text_output.h"
 
 enum TextId {
     usageLineCount = 12,  // the usage screen: texts 0 to 11
