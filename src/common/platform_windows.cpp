@@ -238,8 +238,8 @@ bool SystemTextsInUtf8() { return false; }
 
 bool SystemNeedsCharacters(bool name) { return name ? OutputIsConsole() : ConsoleNeedsCharacters(); }
 
-// A name goes out as typed, at every code page; off a console, the narrow
-// argument's bytes are written as they are.
+// A name goes out as typed, at every code page: the wide argument it came
+// from, or its own bytes in the ANSI code page when no argument matches.
 bool SystemWriteCharacters(const char* text, bool name) {
     if (!name) return WriteToConsole(text, shiftJisCodePage);
     const wchar_t* wide = WideArgument(text);
