@@ -72,21 +72,19 @@ install(CODE "
 # (On macOS's and Windows' usual file systems a link would replace the
 # program itself.)
 if(CMAKE_SYSTEM_NAME STREQUAL "Linux")
-  set(links ${CMAKE_BINARY_DIR}/links)
-  foreach(link bin/tolvarin:Tolvarin man1/tolvarin.1.gz:Tolvarin.1.gz
-               bash/tolvarin:Tolvarin fish/tolvarin.fish:Tolvarin.fish)
-    string(REPLACE ":" ";" link ${link})
-    list(GET link 0 name)
-    list(GET link 1 target)
-    get_filename_component(folder ${links}/${name} DIRECTORY)
+  # Installs into `destination` a link named `name` to `target` beside it.
+  function(install_link name target destination)
+    set(link ${CMAKE_BINARY_DIR}/links/${destination}/${name})
+    get_filename_component(folder ${link} DIRECTORY)
     file(MAKE_DIRECTORY ${folder})
-    file(CREATE_LINK ${target} ${links}/${name} SYMBOLIC)
-  endforeach()
-  install(FILES ${links}/bin/tolvarin DESTINATION ${CMAKE_INSTALL_BINDIR})
-  install(FILES ${links}/man1/tolvarin.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
-  install(FILES ${links}/man1/tolvarin.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/ja/man1)
-  install(FILES ${links}/bash/tolvarin DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions)
-  install(FILES ${links}/fish/tolvarin.fish DESTINATION ${CMAKE_INSTALL_DATADIR}/fish/vendor_completions.d)
+    file(CREATE_LINK ${target} ${link} SYMBOLIC)
+    install(FILES ${link} DESTINATION ${destination})
+  endfunction()
+  install_link(tolvarin Tolvarin ${CMAKE_INSTALL_BINDIR})
+  install_link(tolvarin.1.gz Tolvarin.1.gz ${CMAKE_INSTALL_MANDIR}/man1)
+  install_link(tolvarin.1.gz Tolvarin.1.gz ${CMAKE_INSTALL_MANDIR}/ja/man1)
+  install_link(tolvarin Tolvarin ${CMAKE_INSTALL_DATADIR}/bash-completion/completions)
+  install_link(tolvarin.fish Tolvarin.fish ${CMAKE_INSTALL_DATADIR}/fish/vendor_completions.d)
 endif()
 
 # The processor's name in each package format.

@@ -84,6 +84,8 @@ const wchar_t* WideArgument(const char* name) {
     return nullptr;
 }
 
+HANDLE Output() { return GetStdHandle(STD_OUTPUT_HANDLE); }
+
 }  // namespace
 
 const char* SystemArgument(char** argv, int index) {
@@ -133,7 +135,7 @@ long SystemRead(unsigned char* buffer, size_t count) {
 }
 
 bool SystemOutputIsInput() {
-    HANDLE output = GetStdHandle(STD_OUTPUT_HANDLE);
+    HANDLE output = Output();
     if (inputType != FILE_TYPE_DISK || (GetFileType(output) & ~FILE_TYPE_REMOTE) != FILE_TYPE_DISK) return false;
     // A file's identity: FileIdInfo from Windows 8 on, the older file index
     // before. Wine answers only FileIdInfo for a standard handle, and with
@@ -180,8 +182,6 @@ constexpr DWORD consoleWritePiece = 16 * 1024;  // older consoles refuse large w
 constexpr DWORD pipeWritePiece = 8 * 1024;      // a pipe's reader starts sooner on small pieces
 
 DWORD writePiece;  // the most one write hands over; 0 until the first write
-
-HANDLE Output() { return GetStdHandle(STD_OUTPUT_HANDLE); }
 
 int outputIsConsole = -1;  // decided at the first write
 
