@@ -729,7 +729,7 @@ class ManPage(unittest.TestCase):
         def shown(out):
             return re.sub(r"\x1b\[[0-9;?]*[A-Za-z]|[\x07\x08\r]", "", out.decode())
 
-        def settled(done=lambda out: True):
+        def settled(done):
             out = b""
             # Up to 10 s until `done`, then until 0.5 s pass with nothing.
             while select.select([fd], [], [], 0.5 if done(out) else 10)[0]:
