@@ -140,7 +140,7 @@ WAIT_SYSCALLS = {"x86_64": {"0", "7", "271"}, "aarch64": {"63", "73"},
                  "i686": {"3", "168", "309"}}.get(os.uname().machine, set())
 
 
-def waiting_for_input(pid, unread=lambda: 0, seconds=10):
+def waiting_for_input(pid, unread, seconds=10):
     """Waits until process `pid` sleeps in read(2) or poll(2) with `unread()`
     bytes left for it to take; false if it never does. A process only
     preempted in a call (a poll that does not wait) is running, not asleep."""

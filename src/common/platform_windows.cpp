@@ -191,10 +191,6 @@ bool OutputIsConsole() {
     return outputIsConsole == 1;
 }
 
-// A console whose code page is not Shift_JIS shows the texts only when they
-// are handed over as characters.
-bool ConsoleNeedsCharacters() { return OutputIsConsole() && GetConsoleOutputCP() != shiftJisCodePage; }
-
 bool WriteConsoleChars(const wchar_t* text, size_t count) {
     DWORD written = 0;
     return count == 0 || WriteConsoleW(Output(), text, static_cast<DWORD>(count), &written, nullptr);
@@ -236,7 +232,11 @@ bool SystemWrite(const char* bytes, size_t count) {
 // takes Shift_JIS bytes.
 bool SystemTextsInUtf8() { return false; }
 
-bool SystemNeedsCharacters(bool name) { return name ? OutputIsConsole() : ConsoleNeedsCharacters(); }
+// A console takes a name as characters always, and a text too unless its
+// code page is Shift_JIS; every other output takes bytes.
+bool SystemNeedsCharacters(bool name) {
+    return OutputIsConsole() && (name || GetConsoleOutputCP() != shiftJisCodePage);
+}
 
 // A name goes out as typed, at every code page: the wide argument it came
 // from, or its own bytes in the ANSI code page when no argument matches.
