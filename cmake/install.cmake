@@ -3,11 +3,22 @@
 # default), an RPM (RPM) or a tarball of a static program laid out as a
 # prefix (TGZ). `cmake --workflow --preset packages` makes them all.
 include(GNUInstallDirs)
-set(TOLVARIN_PACKAGE DEB CACHE STRING "The layout installed and what cpack makes, on Linux and other Unix systems: DEB, RPM or TGZ")
+# A Debian package where Debian's tools are at home, a tarball elsewhere.
+if(EXISTS /etc/debian_version)
+  set(default_package DEB)
+else()
+  set(default_package TGZ)
+endif()
+set(TOLVARIN_PACKAGE ${default_package} CACHE STRING "The layout installed and what cpack makes, on Linux and other Unix systems: DEB, RPM or TGZ")
+# Folders are made readable to all whatever the umask, as their files are.
+set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
+    OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
 set(CPACK_PACKAGE_NAME tolvarin)
 set(CPACK_PACKAGE_VENDOR "Tolvarin developers")
 set(CPACK_PACKAGE_CONTACT "Tolvarin developers <tolvarin@example.org>")
 set(CPACK_STRIP_FILES ON)
+# Every staged file dated SOURCE_DATE_EPOCH, where it is set.
+set(CPACK_PRE_BUILD_SCRIPTS ${CMAKE_CURRENT_LIST_DIR}/source_date.cmake)
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Hexadecimal dump of a binary file in a field layout given as digits")
 string(CONCAT CPACK_PACKAGE_DESCRIPTION
        "Tolvarin prints a binary file as hexadecimal fields of 1, 2, 4 or 8\n"
@@ -98,9 +109,13 @@ elseif(processor MATCHES "^(aarch64|arm64|ARM64)$")
 elseif(processor MATCHES "^arm")
   set(deb_arch armhf)
   set(rpm_arch armv7hl)
+  set(tarball_arch arm)
 else()
   set(deb_arch ${processor})
   set(rpm_arch ${processor})
+endif()
+if(NOT tarball_arch)
+  set(tarball_arch ${rpm_arch})
 endif()
 
 set(CPACK_GENERATOR ${TOLVARIN_PACKAGE})
@@ -108,7 +123,18 @@ set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_PACKAGE_ARCHITECTURE ${deb_arch})
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+if(TOLVARIN_STATIC)
+  # A static program depends on nothing. In a .deb it is 32-bit ARM's, from
+  # ARMv5TE code and C library, so that it runs on the ARMv6 boards as well,
+  # which the armhf C library (ARMv7, Thumb-2) does not; lintian is told why.
+  if(TOLVARIN_PACKAGE STREQUAL "DEB")
+    install(FILES packaging/lintian-overrides RENAME tolvarin DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides)
+  endif()
+else()
+  # The dependencies dpkg-shlibdeps finds for the program, computed when
+  # cpack runs (cpack_generator.cmake), which fails if it cannot.
+  set(CPACK_TOLVARIN_PROGRAM ${CMAKE_BINARY_DIR}/Tolvarin)
+endif()
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_RPM_PACKAGE_ARCHITECTURE ${rpm_arch})
 set(CPACK_RPM_PACKAGE_LICENSE MIT)
@@ -119,7 +145,12 @@ set(CPACK_RPM_PACKAGE_DESCRIPTION ${CPACK_PACKAGE_DESCRIPTION})
 set(CPACK_RPM_PACKAGE_AUTOREQ OFF)
 # The program as cpack stripped it, the same file as in the tarball.
 set(CPACK_RPM_SPEC_INSTALL_POST /bin/true)
-set(CPACK_RPM_SPEC_MORE_DEFINE "%define packager ${CPACK_PACKAGE_CONTACT}")
+# Dated SOURCE_DATE_EPOCH, where it is set, and built on no host in
+# particular, so that every build of the same sources is the same file.
+string(CONCAT CPACK_RPM_SPEC_MORE_DEFINE "%define packager ${CPACK_PACKAGE_CONTACT}\n"
+       "%define _buildhost reproducible\n"
+       "%define use_source_date_epoch_as_buildtime 1\n"
+       "%define clamp_mtime_to_source_date_epoch 1")
 # The RPM's changelog, written from Debian's: the same entries, newest first.
 file(STRINGS packaging/changelog lines)
 set(rpm_changelog "")
@@ -144,6 +175,6 @@ set(CPACK_RPM_EXCLUDE_FROM_AUTO_FILELIST_ADDITION
     /usr/share/zsh /usr/share/zsh/site-functions /usr/share/fish /usr/share/fish/vendor_completions.d)
 # A tarball is a prefix to unpack anywhere: bin, share/man, share/doc and
 # the completions under one folder named for the system and processor.
-set(CPACK_TOLVARIN_TARBALL_NAME tolvarin-${PROJECT_VERSION}-linux-${rpm_arch})
+set(CPACK_TOLVARIN_TARBALL_NAME tolvarin-${PROJECT_VERSION}-linux-${tarball_arch})
 set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_CURRENT_LIST_DIR}/cpack_generator.cmake)
 include(CPack)
