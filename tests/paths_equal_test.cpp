@@ -2,14 +2,13 @@
 // prints, for many layouts, both byte orders, every formatter, every length
 // around the points where the fast path hands over to the line loop, and
 // inputs that arrive in pieces with pauses between them; and at every pause
-// every whole field is already out. On x86 Linux, the formatter chosen is
-// the best one the kernel's view of the processor allows.
+// every whole field is already out. Each level asked for runs a formatter of
+// its own, and on x86 the best level chosen is the one the processor's CPUID
+// allows: under an emulator, the emulated model's.
 
 #include <cstdio>
 #include <cstring>
-#include <fstream>
 #include <random>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -39,24 +38,18 @@ std::vector<size_t> LengthsToTry(size_t lineIn, size_t periodIn) {
     return lengths;
 }
 
-// The formatter that the flags line of /proc/cpuinfo allows on x86 Linux;
+// The level the processor allows on x86, as the compiler's runtime reads
+// CPUID and the registers the system saves (the tool reads them itself);
 // formatterLevels elsewhere, where it tells nothing.
-FormatterLevel LevelFromCpuinfo() {
-#if defined(__linux__) && (defined(__x86_64__) || defined(__i386__))
-    std::ifstream cpuinfo("/proc/cpuinfo");
-    std::string line;
-    while (std::getline(cpuinfo, line)) {
-        if (line.compare(0, 5, "flags") != 0) continue;
-        std::istringstream words(line.substr(line.find(':') + 1));
-        FormatterLevel level = portableFormatter;
-        for (std::string flag; words >> flag;) {
-            if (flag == "avx2") level = avx2Formatter;
-            if (flag == "ssse3" && level == portableFormatter) level = ssse3Formatter;
-        }
-        return level;
-    }
-#endif
+FormatterLevel LevelFromProcessor() {
+#if defined(__x86_64__) || defined(__i386__)
+    __builtin_cpu_init();
+    if (__builtin_cpu_supports("avx2")) return avx2Formatter;
+    if (__builtin_cpu_supports("ssse3")) return ssse3Formatter;
+    return portableFormatter;
+#else
     return formatterLevels;
+#endif
 }
 
 }  // namespace
@@ -76,15 +69,27 @@ int main() {
     for (uint8_t& b : data) b = static_cast<uint8_t>(random());
 
     FormatterLevel best = SelectFormatter(avx2Formatter);
-    FormatterLevel allowed = LevelFromCpuinfo();
+    FormatterLevel allowed = LevelFromProcessor();
     if (allowed != formatterLevels && allowed != best) {
-        printf("FAIL: the %s formatter was chosen; /proc/cpuinfo allows the %s one\n", formatterNames[best],
+        printf("FAIL: the %s formatter was chosen; the processor allows the %s one\n", formatterNames[best],
                formatterNames[allowed]);
         ++failures;
     }
     int runs = 0;
+    FormatFunction running[formatterLevels] = {};
     for (int level = portableFormatter; level <= best; ++level) {
+        // The level's own formatter: there, not another level's, and still
+        // the one running after every comparison.
         FormatterLevel formatter = SelectFormatter(static_cast<FormatterLevel>(level));
+        running[level] = FormatterInUse();
+        bool own = formatter == level && running[level] != nullptr;
+        for (int lower = portableFormatter; lower < level; ++lower) own = own && running[lower] != running[level];
+        if (!own) {
+            printf("FAIL: the %s formatter is missing: level %d runs %s\n", formatterNames[level], level,
+                   running[level] == nullptr ? "nothing" : "another level's formatter");
+            ++failures;
+            continue;
+        }
         for (const std::string& layout : layouts) {
             for (int big = 0; big < 2; ++big) {
                 strncpy(layoutText, layout.c_str(), sizeof layoutText - 1);
@@ -110,6 +115,10 @@ int main() {
                     ++runs;
                 }
             }
+        }
+        if (FormatterInUse() != running[level]) {
+            printf("FAIL: the %s formatter gave way to another while dumping\n", formatterNames[level]);
+            ++failures;
         }
     }
     printf("%d comparisons over %zu layouts with %d formatters (best: %s): %d failed\n", runs, layouts.size(),

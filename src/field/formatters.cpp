@@ -35,3 +35,5 @@ FormatterLevel SelectFormatter(FormatterLevel wanted) {
     inUse = formatters[level];
     return level;
 }
+
+FormatFunction FormatterInUse() { return inUse; }

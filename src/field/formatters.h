@@ -15,3 +15,7 @@ void Format(const LinePlan& plan, const unsigned char* in, size_t periods, char*
 // Chooses the formatter `wanted`, or the best the processor can run if it
 // lacks what that one needs. Returns the one in use.
 FormatterLevel SelectFormatter(FormatterLevel wanted);
+
+// The formatter Format runs, null until one is chosen: for the tests, which
+// check that each level runs its own.
+FormatFunction FormatterInUse();
