@@ -9,8 +9,12 @@ Configuration comes from the environment:
   TOLVARIN_PIPE_SERVER  on Windows, a named-pipe server (pipe_server.cpp)
   TOLVARIN_POLL_SHIM    on Linux, a library to preload that makes poll(2)
                         refuse devices (poll_refuses_devices.cpp)
+  TOLVARIN_SANDBOX_PROBE  on Linux, a library to preload that tries what the
+                        sandbox refuses (sandbox_probe.cpp)
 Expected texts are converted with iconv, never taken from the program.
 """
+import ctypes
+import errno
 import fcntl
 import itertools
 import os
@@ -41,6 +45,11 @@ WINDOWS = os.environ.get("TOLVARIN_SYSTEM", "") == "windows"
 PIPE_SERVER = os.environ.get("TOLVARIN_PIPE_SERVER", "")
 # On Linux, a library that makes poll(2) refuse devices, as macOS's does.
 POLL_SHIM = os.environ.get("TOLVARIN_POLL_SHIM", "")
+SANDBOX_PROBE = os.environ.get("TOLVARIN_SANDBOX_PROBE", "")
+# strace injects faults into the program's own system calls; under an
+# emulator it would see the emulator's.
+STRACE = shutil.which("strace") if not WINDOWS and not RUNNER else None
+NO_STRACE = "needs strace and a native Linux program"
 SOURCE_DIR = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 
 ORDER_MESSAGE = "エンディアンは -l か -L か -b か -B で 指定して下さい\n"
@@ -344,6 +353,10 @@ class Terminal(Case):
                       (dict(missing, LANG="xx_XX.UTF-8"), True, "UTF-8", None),
                       (dict(missing, LANG="xx_XX.ISO-8859-1"), True, "CP932", None),
                       (dict(missing, LC_ALL="C"), True, "CP932", None)]
+            # LC_ALL, then LC_CTYPE, over LANG, either way round.
+            for first in ("LC_ALL", "LC_CTYPE"):
+                cases += [(dict(missing, **{first: "xx_XX.UTF-8"}, LANG="xx_XX.ISO-8859-1"), True, "UTF-8", None),
+                          (dict(missing, **{first: "xx_XX.ISO-8859-1"}, LANG="xx_XX.UTF-8"), True, "CP932", None)]
         for locale, terminal, encoding, codepage in cases:
             for args, text in texts.items():
                 with self.subTest(locale=locale, terminal=terminal, codepage=codepage, args=args):
@@ -447,14 +460,21 @@ class Streams(Case):
     def test_terminal_that_hangs_up(self):
         # A terminal that hangs up has ended, blocking or not, whether the
         # hang-up meets a read that waits or one still to come: the whole
-        # fields stand, and a cut field is padded as at any end.
-        cases = [(bytes(range(1, 8)), b"01020304 \n05060700 "), (bytes(range(1, 9)), b"01020304 \n05060708 \n")]
-        for (data, expected), blocking, attempt in itertools.product(cases, (True, False), range(3)):
-            with self.subTest(data=data.hex(), blocking=blocking, attempt=attempt):
+        # fields stand, and a cut field is padded as at any end. Named by a
+        # session leader without a terminal (a service, setsid), it never
+        # becomes the tool's controlling terminal, whose hang-up would kill
+        # the tool.
+        cases = [(bytes(range(1, 8)), "4", b"01020304 \n05060700 "),
+                 (bytes(range(1, 9)), "4", b"01020304 \n05060708 \n"), (b"ABCDE", "1124", b"41 42 4344 45000000 ")]
+        ways = [("standard input", True), ("standard input", False), ("by name, session leader", True)]
+        for (data, layout, expected), (way, blocking), attempt in itertools.product(cases, ways, range(3)):
+            with self.subTest(data=data.hex(), way=way, blocking=blocking, attempt=attempt):
                 master, slave = raw_terminal()
                 os.set_blocking(slave, blocking)
                 os.write(master, data)
-                proc = subprocess.Popen(RUNNER + [TOOL, "/dev/stdin", "-B", "4"], stdin=slave,
+                by_name = way.startswith("by name")
+                proc = subprocess.Popen(RUNNER + [TOOL, os.ttyname(slave) if by_name else "/dev/stdin", "-B", layout],
+                                        stdin=subprocess.DEVNULL if by_name else slave, start_new_session=by_name,
                                         stdout=subprocess.PIPE, stderr=subprocess.PIPE)
                 # The tool waits with every byte taken: a hang-up drops
                 # what the terminal still holds.
@@ -506,6 +526,119 @@ class Streams(Case):
         proc.stderr.close()
 
 
+    @unittest.skipUnless(STRACE, NO_STRACE)
+    def test_injected_faults(self):
+        # Faults injected into the tool's reads, writes and polls of its
+        # input and output alone. Transient ones change nothing. A failed
+        # read ends the dump so far with the read-error message, the name and
+        # status 1. A failed write ends the tool at once with status 1 after
+        # a clean prefix of the dump.
+        data = random.Random(11).randbytes(300_000)
+        dump = reference_dump(data, "112444", False)
+        faults = [("read,write,poll", "EINTR", "2+2"), ("read,write,poll", "EAGAIN", "2+2"), ("read", "EIO", "2"),
+                  ("write", "ENOSPC", "3"), ("write", "EIO", "3")]
+        for (calls, error, when), source in itertools.product(faults, ("file", "pipe", "fifo")):
+            with self.subTest(fault=f"{error} on {calls}, call {when}", source=source):
+                name, out, code, calls_made = self.injected(source, data, f"inject={calls}:error={error}:when={when}")
+                injected = [i for i, (_, result) in enumerate(calls_made) if result is None]
+                self.assertTrue(injected, "no fault was injected")
+                if error in ("EINTR", "EAGAIN"):
+                    self.assertEqual((out, code), (dump, 0))
+                    continue
+                before = calls_made[:injected[0]]
+                if calls == "read":
+                    so_far = reference_dump(data[:sum(got for call, got in before if call == "read")], "112444", False)
+                    line_end = b"\n" if so_far and not so_far.endswith(b"\n") else b""
+                    self.assertEqual((out, code), (so_far + line_end + encode(READ_ERROR) + name.encode() + b"\n", 1))
+                else:
+                    self.assertEqual((out, code), (dump[:sum(n for call, n in before if call == "write")], 1))
+                    self.assertEqual([call for call, _ in calls_made[injected[0] + 1:] if call == "write"], [])
+
+    def injected(self, source, data, fault):
+        """Dumps `data` from a file, a pipe or a FIFO into a pipe under
+        strace's `fault` on the calls that touch either. Returns the input's
+        name, the output, the status, and the reads and writes made, in
+        order, with what each returned (None for an injected fault)."""
+        output, writer = os.pipe()
+        feeder = None
+        if source == "file":
+            name = watched = self.file(data)
+        elif source == "pipe":
+            name, (reader, fed) = "/dev/stdin", os.pipe()
+            watched = f"pipe:[{os.fstat(reader).st_ino}]"
+            feeder = lambda: os.write(fed, data)
+        else:
+            name = watched = os.path.join(self.dir.name, f"fifo {fault}")
+            os.mkfifo(name)
+            fed = None
+
+            def feeder():
+                nonlocal fed
+                fed = os.open(name, os.O_WRONLY)
+                os.write(fed, data)
+
+        def feed():
+            try:
+                feeder()
+            except BrokenPipeError:  # the tool ended at its fault, as it should
+                pass
+            finally:
+                os.close(fed)
+        trace = os.path.join(self.dir.name, "trace")
+        proc = subprocess.Popen([STRACE, "-o", trace, "-P", watched, "-P", f"pipe:[{os.fstat(output).st_ino}]",
+                                 "-e", "trace=read,write", "-e", fault, TOOL, name, "-L", "112444"],
+                                stdin=reader if source == "pipe" else None, stdout=writer, stderr=subprocess.PIPE)
+        os.close(writer)
+        if source == "pipe":
+            os.close(reader)
+        thread = threading.Thread(target=feed) if feeder else None
+        if thread:
+            thread.start()
+        out = b""
+        while chunk := os.read(output, 1 << 16):
+            out += chunk
+        os.close(output)
+        if thread:
+            thread.join()
+        self.assertEqual(proc.stderr.read(), b"")
+        proc.stderr.close()
+        code = proc.wait(timeout=60)
+        calls = [(m[1], None if m[2].endswith("(INJECTED)") else int(m[2].split()[0]))
+                 for m in re.finditer(r"^(read|write)\(.*\) += (.*)$", pathlib.Path(trace).read_text(), re.M)]
+        return name, out, code, calls
+
+    @unittest.skipUnless(SANDBOX_PROBE, "the probe is preloaded into a dynamic Linux program run natively")
+    def test_sandbox(self):
+        # Before the input is open the probe's every attempt succeeds; after
+        # it, each that the kernel's Landlock ABI covers is refused. The dump
+        # is the same either way.
+        libc = ctypes.CDLL(None, use_errno=True)
+        libc.syscall.restype = ctypes.c_long
+        abi = libc.syscall(444, None, 0, 1)  # landlock_create_ruleset(NULL, 0, LANDLOCK_CREATE_RULESET_VERSION)
+        why = os.strerror(ctypes.get_errno())
+        listener = socket.create_server(("127.0.0.1", 0))
+        self.addCleanup(listener.close)
+        abstract = socket.socket(socket.AF_UNIX)
+        self.addCleanup(abstract.close)
+        abstract.bind(f"\0tolvarin-probe-{os.getpid()}")
+        abstract.listen()
+        env = dict(os.environ, LD_PRELOAD=SANDBOX_PROBE, ASAN_OPTIONS="verify_asan_link_order=0",
+                   TOLVARIN_PROBE_FILE=self.file(b"private"), TOLVARIN_PROBE_PORT=str(listener.getsockname()[1]),
+                   TOLVARIN_PROBE_SOCKET=f"tolvarin-probe-{os.getpid()}")
+        refused = lambda level, error: error if abi >= level else 0
+        rows = [("before", (0, 0, 0, 0, 0)),
+                ("after", (errno.EACCES, errno.EACCES, refused(4, errno.EACCES), refused(6, errno.EPERM),
+                           refused(6, errno.EPERM)))]
+        for when, expected in rows:
+            with self.subTest(when):
+                if when == "after" and abi < 1:
+                    self.skipTest(f"no Landlock here: {why}")
+                result = subprocess.run([TOOL, self.file(bytes(range(20))), "-B", "112444"], stdout=subprocess.PIPE,
+                                        stderr=subprocess.PIPE, env=dict(env, TOLVARIN_PROBE=when), timeout=60)
+                self.assertEqual((result.stdout, result.returncode), (EXAMPLE_BIG, 0))
+                self.assertEqual(result.stderr.decode(), "open=%d run=%d tcp=%d unix=%d signal=%d\n" % expected)
+
+
 class Live(Case):
     """Inputs that pause: every whole field is out before the tool waits."""
 
@@ -516,26 +649,31 @@ class Live(Case):
         # end, and whether its poll(2) refuses devices, as macOS's does: Wine
         # shows a FIFO to the Windows program as a pipe, and a serial port
         # that a pseudo-terminal stands behind never ends.
-        cases = [("fifo", None, False), ("stdin", None, False),
-                 ("com", signal.SIGKILL, False) if WINDOWS else ("pty", signal.SIGINT, False)]
+        cases = [("fifo", None, None), ("stdin", None, None),
+                 ("com", signal.SIGKILL, None) if WINDOWS else ("pty", signal.SIGINT, None)]
         if not WINDOWS:
             # A terminal's master side as the standard input, and a terminal
             # handed over non-blocking, which must be waited for, not spun on.
-            cases += [("pty master as stdin", signal.SIGINT, False)]
+            cases += [("pty master as stdin", signal.SIGINT, None)]
             if POLL_SHIM:
-                cases += [("pty", signal.SIGINT, True), ("non-blocking pty as stdin", signal.SIGINT, True)]
-        for source, ending, refusing_poll in cases:
-            with self.subTest(source=source, ending=ending, refusing_poll=refusing_poll):
-                self.feed_in_pieces(source, ending, refusing_poll)
+                cases += [("pty", signal.SIGINT, "refusing poll"), ("non-blocking pty as stdin", signal.SIGINT,
+                                                                    "refusing poll")]
+            if STRACE:
+                # A poll that fails counts as one that would wait.
+                cases += [("fifo", None, "failing poll")]
+        for source, ending, poll in cases:
+            with self.subTest(source=source, ending=ending, poll=poll):
+                self.feed_in_pieces(source, ending, poll)
 
-    def feed_in_pieces(self, source, ending, refusing_poll):
+    def feed_in_pieces(self, source, ending, poll):
         layout, big = "14", False
         stdin, feeder, closers = None, None, []
-        env = dict(os.environ, LD_PRELOAD=POLL_SHIM, ASAN_OPTIONS="verify_asan_link_order=0") if refusing_poll else None
+        env = dict(os.environ, LD_PRELOAD=POLL_SHIM, ASAN_OPTIONS="verify_asan_link_order=0") \
+            if poll == "refusing poll" else None
         if source == "fifo":
             # Held open for reading too, so that the tool never finds it
             # without a writer before the first piece.
-            path = os.path.join(self.dir.name, "fifo")
+            path = os.path.join(self.dir.name, f"fifo {poll}")
             os.mkfifo(path)
             feeder = os.open(path, os.O_RDWR)
         elif source == "stdin":
@@ -557,7 +695,8 @@ class Live(Case):
                     os.remove(link)
                 os.symlink(path, link)
                 path = "COM5"
-        proc = subprocess.Popen(RUNNER + [TOOL, path, "-L", layout], stdin=stdin, stdout=subprocess.PIPE,
+        failing = [STRACE, "-o", os.devnull, "-P", path, "-e", "inject=poll:error=ENOMEM"] if poll == "failing poll" else []
+        proc = subprocess.Popen(RUNNER + failing + [TOOL, path, "-L", layout], stdin=stdin, stdout=subprocess.PIPE,
                                 stderr=subprocess.DEVNULL, env=env, preexec_fn=lambda: signal.signal(signal.SIGINT, signal.SIG_DFL))
         if stdin is not None:
             os.close(stdin)

@@ -51,6 +51,15 @@ bool SystemInputWouldWait();
 // them. False when the write failed.
 bool SystemWrite(const char* bytes, size_t count);
 
+// Confines the process to the descriptors it holds, once the input is open:
+// where the system has a sandbox for it (Landlock on Linux), the process can
+// from then on open, create, remove or run no file, and, as far as the
+// kernel's sandbox reaches, bind or connect no TCP port, reach no abstract
+// Unix socket and signal no process outside it. It decides the texts'
+// encoding first, which may read the locale's files. Where there is no
+// sandbox, nothing changes; the output never does.
+void SystemConfine();
+
 // True when standard output shows the tool's texts in UTF-8: a terminal
 // whose locale is UTF-8.
 bool SystemTextsInUtf8();

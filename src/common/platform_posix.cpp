@@ -32,17 +32,20 @@ size_t writePiece;   // the most one write hands over; 0 until the first write
 
 // Whether `fd` is ready for `events` (POLLIN or POLLOUT) now, or, with
 // `wait`, once it is: for a descriptor that was set non-blocking by whoever
-// handed it over. An error counts as ready, so that the read or write
-// reports it. macOS's poll refuses terminals and other devices (POLLNVAL);
-// select serves them there. One past select's reach (FD_SETSIZE) is taken
-// as not ready now, so that the output is flushed before its read, and is
-// waited for by naps of a millisecond.
+// handed it over. An error on the descriptor counts as ready, so that the
+// read or write reports it. A poll or select that fails itself (ENOMEM)
+// counts as not ready: the output is then flushed before a read that may
+// wait, and that read reports any real fault. macOS's poll refuses
+// terminals and other devices (POLLNVAL); select serves them there. One
+// past select's reach (FD_SETSIZE) is taken as not ready now, so that the
+// output is flushed before its read, and is waited for by naps of a
+// millisecond.
 bool Ready(int fd, short events, bool wait) {
     pollfd polled{fd, events, 0};
     int found;
     while ((found = poll(&polled, 1, wait ? -1 : 0)) < 0 && errno == EINTR) {
     }
-    if (found <= 0 || (polled.revents & POLLNVAL) == 0) return found != 0;
+    if (found <= 0 || (polled.revents & POLLNVAL) == 0) return found > 0;
     if (fd >= FD_SETSIZE) return wait && poll(nullptr, 0, 1) >= 0;
     fd_set set;
     timeval now{0, 0};
@@ -52,7 +55,7 @@ bool Ready(int fd, short events, bool wait) {
         found = select(fd + 1, events == POLLIN ? &set : nullptr, events == POLLOUT ? &set : nullptr, nullptr,
                        wait ? nullptr : &now);
     } while (found < 0 && errno == EINTR);
-    return found != 0;
+    return found > 0;
 }
 
 int textsInUtf8 = -1;  // decided at the first text
@@ -95,7 +98,17 @@ bool Adopt(FILE* stream) {
 
 const char* SystemArgument(char** argv, int index) { return argv[index]; }
 
-bool SystemOpenInput(const char* path) { return Adopt(fopen(path, "rb")); }
+// Read-only, and never as the controlling terminal: a terminal or serial
+// line that a session leader without one names (a service, `setsid`) would
+// otherwise become it, and its hang-up would end the tool by SIGHUP before
+// the fields that arrived were written.
+bool SystemOpenInput(const char* path) {
+    int fd = open(path, O_RDONLY | O_NOCTTY);
+    if (fd < 0) return false;
+    FILE* stream = fdopen(fd, "rb");
+    if (stream == nullptr) close(fd);
+    return Adopt(stream);
+}
 
 bool SystemOpenStandardInput() {
 #ifdef O_DIRECT

@@ -78,6 +78,9 @@ int main(int argc, char** argv) {
     // message: the dump would grow the file without end or overwrite what
     // it has yet to read.
     if (SystemOutputIsInput()) EndProcess(1);
+    // From here on the tool needs only what it holds open: whatever an
+    // input could make it do reaches no further.
+    SystemConfine();
 
     DumpInput();
 
