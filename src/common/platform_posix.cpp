@@ -173,12 +173,12 @@ bool SystemWrite(const char* bytes, size_t count) {
 
 // The texts go out in UTF-8 only to a terminal whose locale asks for it;
 // LC_ALL, LC_CTYPE and LANG decide as usual, also when the locale they name
-// is not installed.
+// is not installed. The locale is loaded only for a terminal.
 bool SystemTextsInUtf8() {
     if (textsInUtf8 < 0) {
-        bool utf8 = setlocale(LC_CTYPE, "") != nullptr ? strcmp(nl_langinfo(CODESET), "UTF-8") == 0
-                                                        : NamedLocaleIsUtf8();
-        textsInUtf8 = isatty(STDOUT_FILENO) && utf8;
+        textsInUtf8 = isatty(STDOUT_FILENO) && (setlocale(LC_CTYPE, "") != nullptr
+                                                    ? strcmp(nl_langinfo(CODESET), "UTF-8") == 0
+                                                    : NamedLocaleIsUtf8());
     }
     return textsInUtf8 == 1;
 }
