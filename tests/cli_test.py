@@ -50,6 +50,8 @@ SANDBOX_PROBE = os.environ.get("TOLVARIN_SANDBOX_PROBE", "")
 # emulator it would see the emulator's.
 STRACE = shutil.which("strace") if not WINDOWS and not RUNNER else None
 NO_STRACE = "needs strace and a native Linux program"
+# LeakSanitizer, in a sanitizer build, cannot run under strace's ptrace.
+TRACED = dict(os.environ, ASAN_OPTIONS="detect_leaks=0")
 SOURCE_DIR = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 
 ORDER_MESSAGE = "エンディアンは -l か -L か -b か -B で 指定して下さい\n"
@@ -587,7 +589,8 @@ class Streams(Case):
         trace = os.path.join(self.dir.name, "trace")
         proc = subprocess.Popen([STRACE, "-o", trace, "-P", watched, "-P", f"pipe:[{os.fstat(output).st_ino}]",
                                  "-e", "trace=read,write", "-e", fault, TOOL, name, "-L", "112444"],
-                                stdin=reader if source == "pipe" else None, stdout=writer, stderr=subprocess.PIPE)
+                                stdin=reader if source == "pipe" else None, stdout=writer, stderr=subprocess.PIPE,
+                                env=TRACED)
         os.close(writer)
         if source == "pipe":
             os.close(reader)
@@ -668,8 +671,8 @@ class Live(Case):
     def feed_in_pieces(self, source, ending, poll):
         layout, big = "14", False
         stdin, feeder, closers = None, None, []
-        env = dict(os.environ, LD_PRELOAD=POLL_SHIM, ASAN_OPTIONS="verify_asan_link_order=0") \
-            if poll == "refusing poll" else None
+        env = {"refusing poll": dict(os.environ, LD_PRELOAD=POLL_SHIM, ASAN_OPTIONS="verify_asan_link_order=0"),
+               "failing poll": TRACED}.get(poll)
         if source == "fifo":
             # Held open for reading too, so that the tool never finds it
             # without a writer before the first piece.
