@@ -1,7 +1,8 @@
 # What `cmake --install` puts where, and the packages CPack makes of it: a
 # ZIP on Windows; elsewhere a Debian package (TOLVARIN_PACKAGE=DEB, the
-# default), an RPM (RPM) or a tarball of a static program laid out as a
-# prefix (TGZ). `cmake --workflow --preset packages` makes them all.
+# default on Debian and its derivatives), an RPM (RPM) or a tarball laid
+# out as a prefix (TGZ, the default elsewhere). `cmake --workflow --preset
+# packages` makes them all.
 include(GNUInstallDirs)
 # A Debian package where Debian's tools are at home, a tarball elsewhere.
 if(EXISTS /etc/debian_version)

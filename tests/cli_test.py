@@ -527,7 +527,6 @@ class Streams(Case):
         self.assertEqual(proc.stderr.read(), b"")
         proc.stderr.close()
 
-
     @unittest.skipUnless(STRACE, NO_STRACE)
     def test_injected_faults(self):
         # Faults injected into the tool's reads, writes and polls of its
