@@ -6,7 +6,8 @@ Configuration comes from the environment:
   TOLVARIN_RUNNER       a command to run it under (wine64, an emulator)
   TOLVARIN_SYSTEM       "windows" for a Windows program: CR LF line ends,
                         names in the ANSI code page, Windows' ways in
-  TOLVARIN_PIPE_SERVER  on Windows, a named-pipe server (pipe_server.cpp)
+  TOLVARIN_SERVE        on Windows, a program that hands the tool its input
+                        as Windows programs do (serve.cpp)
   TOLVARIN_POLL_SHIM    on Linux, a library to preload that makes poll(2)
                         refuse devices (poll_refuses_devices.cpp)
   TOLVARIN_SANDBOX_PROBE  on Linux, a library to preload that tries what the
@@ -42,7 +43,7 @@ import unittest
 TOOL = os.environ.get("TOLVARIN", "")
 RUNNER = os.environ.get("TOLVARIN_RUNNER", "").split()
 WINDOWS = os.environ.get("TOLVARIN_SYSTEM", "") == "windows"
-PIPE_SERVER = os.environ.get("TOLVARIN_PIPE_SERVER", "")
+SERVE = os.environ.get("TOLVARIN_SERVE", "")
 # On Linux, a library that makes poll(2) refuse devices, as macOS's does.
 POLL_SHIM = os.environ.get("TOLVARIN_POLL_SHIM", "")
 SANDBOX_PROBE = os.environ.get("TOLVARIN_SANDBOX_PROBE", "")
@@ -421,8 +422,11 @@ class Streams(Case):
         # or the socket, the dump expected.
         cases = [(["/dev/stdin", "-L", "112444"], data, {}, None, dump)]
         if WINDOWS:
-            # A named pipe whose server flushes, disconnects and closes it.
-            cases.append(([self.file(data), "-L", "112444"], None, {"server": [PIPE_SERVER]}, None, dump))
+            # A named pipe whose server flushes, disconnects and closes it; a
+            # message-mode pipe with a message longer than a read, and one
+            # with messages of 0 bytes, neither of which is its end.
+            cases += [([self.file(data), "-L", "112444"], None, {"server": [SERVE, mode]}, None, dump)
+                      for mode in ("pipe", "message", "empty")]
         else:
             with open("/proc/version", "rb") as f:
                 version = f.read()
@@ -508,6 +512,49 @@ class Streams(Case):
                                             preexec_fn=lambda: resource.setrlimit(resource.RLIMIT_FSIZE, (limit, limit)))
                 self.assertEqual((result.stderr, result.returncode), (b"", status))
                 self.assertEqual(pathlib.Path(path).read_bytes(), data if status else b"")
+
+    @unittest.skipUnless(WINDOWS, "Windows' file sharing and long names")
+    def test_opens_as_windows_does(self):
+        # Wine opens what Windows refuses, a file that another program holds
+        # open for writing and a name whose full path is MAX_PATH characters
+        # or more, so each row also reads in Wine's trace what the tool asks
+        # CreateFileW for: the input shared with its writers, under a long
+        # name's \\?\ form.
+        data = bytes(range(256)) * 4
+        dump = reference_dump(data, "1", True)
+        d = self.dir.name
+        deep = os.path.join("d" * 150, "e" * 150, "f.bin")
+        os.makedirs(os.path.dirname(os.path.join(d, deep)))
+        full = "\\\\?\\Z:" + os.path.join(d, deep).replace("/", "\\")
+        unc = "\\\\server\\share\\" + "u" * 300 + "\\f.bin"
+        program = "Z:" + TOOL.replace("/", "\\")
+        tool = lambda name, server=(): RUNNER + list(server) + [TOOL, name, "-B", "1"]
+        # The command, the file it names (made of `data` first), the dump and
+        # the status, how the name asked for begins, the file's bytes after.
+        rows = [("held open for writing, appended to after", tool("held.bin", [SERVE, "hold"]), "held.bin", dump, 0,
+                 "held.bin", data + b"more"),
+                ("a relative name over 260 characters", tool(deep), deep, dump, 0, full, data),
+                ("a long name given as \\\\?\\", tool(full), deep, dump, 0, full, data),
+                ("a long UNC name", tool(unc), None, encode(OPEN_ERROR) + unc.encode() + b"\n", 1,
+                 "\\\\?\\UNC\\server\\share\\u", None),
+                ("dumped into itself by cmd's >>", RUNNER + ["cmd", "/c", f"{program} self.bin -B 1 >> self.bin"],
+                 "self.bin", b"", 1, "self.bin", data)]
+        shared = b"GENERIC_READ FILE_SHARE_READ FILE_SHARE_WRITE FILE_SHARE_DELETE"
+        for label, command, name, expected, status, asked, after in rows:
+            with self.subTest(label):
+                if name:
+                    pathlib.Path(d, name).write_bytes(data)
+                result = subprocess.run(command, cwd=d, stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=120,
+                                        env=dict(os.environ, WINEDEBUG="+file"))
+                self.assertEqual((result.stdout, result.returncode), (console(expected), status))
+                if name:
+                    self.assertEqual(pathlib.Path(d, name).read_bytes(), after)
+                # The tool's opens of the name, for reading; Wine's trace
+                # doubles each backslash and cuts a long name short.
+                opens = [(named.replace(b"\\\\", b"\\").decode(), flags) for named, flags in
+                         re.findall(rb'CreateFileW L"(.+?)"(?:\.\.\.)? (GENERIC_READ .*?)  creation', result.stderr)]
+                asks = [flags for named, flags in opens if asked.startswith(named) or named.startswith(asked)]
+                self.assertEqual(asks, [shared])
 
     def test_failed_writes(self):
         small = self.file(bytes(range(20)))

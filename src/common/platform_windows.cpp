@@ -1,5 +1,7 @@
 // The system calls under the input and output layers on Windows. Input:
-// ReadFile on the input handle, so that a pipe gives what has arrived;
+// CreateFileW sharing the file with its writers, through the \\?\ prefix
+// where the name is too long for the plain form; ReadFile on the input
+// handle, so that a pipe gives what has arrived;
 // PeekNamedPipe and ClearCommError to tell whether the input would make a
 // read wait; read timeouts that let a serial port give what has arrived; the
 // wide-character command line to open any name and to check the other
@@ -8,6 +10,7 @@
 // for the texts on a console that shows another code page than Shift_JIS.
 
 #include <windows.h>
+#include <fcntl.h>
 #include <io.h>
 
 #include <cstdio>
@@ -86,6 +89,31 @@ const wchar_t* WideArgument(const char* name) {
 
 HANDLE Output() { return GetStdHandle(STD_OUTPUT_HANDLE); }
 
+// The longest name Windows opens, in characters, with its \\?\ prefix.
+constexpr DWORD longestName = 32767;
+
+// `name` as CreateFileW opens it: as given, unless its full path is
+// MAX_PATH characters or longer, which Windows, set up as it comes, opens
+// only in the \\?\ form of the full path (\\?\UNC\server\share\... for
+// \\server\share\...). A name that begins \\?\ or \\.\ (a device) is
+// that form already.
+const wchar_t* OpenableName(const wchar_t* name) {
+    static wchar_t full[longestName + 1];
+    static wchar_t prefixed[sizeof "\\\\?\\UNC" + longestName];
+    if (wcsncmp(name, L"\\\\?\\", 4) == 0 || wcsncmp(name, L"\\\\.\\", 4) == 0) return name;
+    DWORD length = GetFullPathNameW(name, longestName + 1, full, nullptr);
+    if (length < MAX_PATH || length > longestName) return name;
+    if (wcsncmp(full, L"\\\\?\\", 4) == 0 || wcsncmp(full, L"\\\\.\\", 4) == 0) return full;
+    bool unc = wcsncmp(full, L"\\\\", 2) == 0;
+    wcscpy(prefixed, unc ? L"\\\\?\\UNC" : L"\\\\?\\");
+    return wcscat(prefixed, unc ? full + 1 : full);
+}
+
+// Whether the pipe behind the input handle still has its writer: a read of
+// 0 bytes from it was a write of 0 bytes, not its end. A pipe that cannot be
+// looked into (a FIFO under Wine) reads 0 bytes only at its end.
+bool PipeIsOpen() { return PeekNamedPipe(inputHandle, nullptr, 0, nullptr, nullptr, nullptr) != 0; }
+
 }  // namespace
 
 const char* SystemArgument(char** argv, int index) {
@@ -102,6 +130,10 @@ const char* SystemArgument(char** argv, int index) {
     return typed;
 }
 
+// Shared for reading, writing and deleting, as a POSIX open shares a file:
+// a file another program is still writing (a logger's capture) is read up
+// to where it stands, that program goes on writing it, and may rename or
+// delete it meanwhile. The runtime's own open would share reading alone.
 bool SystemOpenInput(const char* path) {
     const wchar_t* name = WideArgument(path);
     static wchar_t converted[pathCapacity];
@@ -109,9 +141,21 @@ bool SystemOpenInput(const char* path) {
         if (MultiByteToWideChar(CP_ACP, 0, path, -1, converted, pathCapacity) <= 0) return false;
         name = converted;
     }
-    FILE* stream = nullptr;
-    if (_wfopen_s(&stream, name, L"rb") != 0) return false;
-    if (Adopt(reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream))), stream)) return true;
+    constexpr DWORD shared = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+    HANDLE handle =
+        CreateFileW(OpenableName(name), GENERIC_READ, shared, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return false;
+    int fd = _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_RDONLY | _O_BINARY);
+    if (fd < 0) {
+        CloseHandle(handle);
+        return false;
+    }
+    FILE* stream = _fdopen(fd, "rb");
+    if (stream == nullptr) {
+        _close(fd);
+        return false;
+    }
+    if (Adopt(handle, stream)) return true;
     fclose(stream);
     return false;
 }
@@ -126,11 +170,14 @@ bool SystemOpenStandardInput() {
 long SystemRead(unsigned char* buffer, size_t count) {
     DWORD got = 0;
     while (ReadFile(inputHandle, buffer, static_cast<DWORD>(count), &got, nullptr)) {
-        // A serial port gives nothing when its read timed out: it has not
-        // ended.
-        if (got > 0 || !inputIsPort) return static_cast<long>(got);
+        // A serial port gives nothing when its read timed out, and a pipe
+        // when its writer wrote nothing: neither has ended.
+        bool ended = !inputIsPort && !(inputType == FILE_TYPE_PIPE && PipeIsOpen());
+        if (got > 0 || ended) return static_cast<long>(got);
     }
     DWORD error = GetLastError();
+    // Part of a message longer than the read: the rest comes in the next.
+    if (error == ERROR_MORE_DATA) return static_cast<long>(got);
     return error == ERROR_BROKEN_PIPE || error == ERROR_PIPE_NOT_CONNECTED || error == ERROR_HANDLE_EOF ? 0 : -1;
 }
 
