@@ -20,7 +20,7 @@ set(CPACK_PACKAGE_CONTACT "Tolvarin developers <tolvarin@example.org>")
 set(CPACK_STRIP_FILES ON)
 # Every staged file dated SOURCE_DATE_EPOCH, where it is set.
 set(CPACK_PRE_BUILD_SCRIPTS ${CMAKE_CURRENT_LIST_DIR}/source_date.cmake)
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Hexadecimal dump of a binary file in a field layout given as digits")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${PROJECT_DESCRIPTION}")
 string(CONCAT CPACK_PACKAGE_DESCRIPTION
        "Tolvarin prints a binary file as hexadecimal fields of 1, 2, 4 or 8\n"
        "bytes, in the order a layout string of those digits gives, one pass\n"
