@@ -172,8 +172,8 @@ long SystemRead(unsigned char* buffer, size_t count) {
     while (ReadFile(inputHandle, buffer, static_cast<DWORD>(count), &got, nullptr)) {
         // A serial port gives nothing when its read timed out, and a pipe
         // when its writer wrote nothing: neither has ended.
-        bool ended = !inputIsPort && !(inputType == FILE_TYPE_PIPE && PipeIsOpen());
-        if (got > 0 || ended) return static_cast<long>(got);
+        if (got > 0) return static_cast<long>(got);
+        if (!inputIsPort && !(inputType == FILE_TYPE_PIPE && PipeIsOpen())) return 0;
     }
     DWORD error = GetLastError();
     // Part of a message longer than the read: the rest comes in the next.
