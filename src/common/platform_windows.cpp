@@ -92,18 +92,23 @@ HANDLE Output() { return GetStdHandle(STD_OUTPUT_HANDLE); }
 // The longest name Windows opens, in characters, with its \\?\ prefix.
 constexpr DWORD longestName = 32767;
 
+// Whether `name` begins \\?\ or \\.\ (a device): the form Windows opens at
+// any length, as it stands.
+bool Verbatim(const wchar_t* name) {
+    return wcsncmp(name, L"\\\\?\\", 4) == 0 || wcsncmp(name, L"\\\\.\\", 4) == 0;
+}
+
 // `name` as CreateFileW opens it: as given, unless its full path is
 // MAX_PATH characters or longer, which Windows, set up as it comes, opens
 // only in the \\?\ form of the full path (\\?\UNC\server\share\... for
-// \\server\share\...). A name that begins \\?\ or \\.\ (a device) is
-// that form already.
+// \\server\share\...).
 const wchar_t* OpenableName(const wchar_t* name) {
     static wchar_t full[longestName + 1];
     static wchar_t prefixed[sizeof "\\\\?\\UNC" + longestName];
-    if (wcsncmp(name, L"\\\\?\\", 4) == 0 || wcsncmp(name, L"\\\\.\\", 4) == 0) return name;
+    if (Verbatim(name)) return name;
     DWORD length = GetFullPathNameW(name, longestName + 1, full, nullptr);
     if (length < MAX_PATH || length > longestName) return name;
-    if (wcsncmp(full, L"\\\\?\\", 4) == 0 || wcsncmp(full, L"\\\\.\\", 4) == 0) return full;
+    if (Verbatim(full)) return full;
     bool unc = wcsncmp(full, L"\\\\", 2) == 0;
     wcscpy(prefixed, unc ? L"\\\\?\\UNC" : L"\\\\?\\");
     return wcscat(prefixed, unc ? full + 1 : full);
