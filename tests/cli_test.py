@@ -339,8 +339,11 @@ class Terminal(Case):
         # Outside code page 932 and outside 1252, Wine's ANSI code page here;
         # Wine's console cannot show characters beyond 16 bits.
         missing = os.path.join(self.dir.name, "データ-é.bin")
-        texts = {(): "".join(text for text, _ in USAGE), (missing, "-B", "1"): OPEN_ERROR + missing + "\n"}
-        # The locale's variables, whether standard output is a terminal, the
+        # The arguments, the text, and whether the name follows it.
+        texts = {(): ("".join(text for text, _ in USAGE), False), (missing, "-B", "1"): (OPEN_ERROR, True),
+                 (missing, "-x", "1"): (ORDER_MESSAGE, False), (missing, "-B", "1" * 31): (LENGTH_MESSAGE, False)}
+        # The locale's variables, where the output goes (a terminal, a pipe,
+        # or on Windows the named pipe of a Cygwin or MSYS2 terminal), the
         # encoding expected, and the code page a Windows console is switched to.
         utf8 = {"LC_ALL": "C.UTF-8"}
         cases = [(utf8, True, "UTF-8", None), (utf8, False, "CP932", None)]
@@ -348,6 +351,14 @@ class Terminal(Case):
             # The console of a Japanese Windows: the texts' own bytes, and
             # names as typed although the ANSI code page lacks them.
             cases.append((utf8, True, "CP932", 932))
+            # A terminal's pipe, by either name, takes UTF-8 unless the first
+            # variable set names another code set; a look-alike is a pipe.
+            nat, older = "msys-0123456789abcdef-pty0-to-master-nat", "cygwin-0123456789ABCDEF-pty12-to-master"
+            cases += [({"LANG": "ja_JP.UTF-8"}, nat, "UTF-8", None),
+                      ({"LANG": "ja_JP.SJIS", "LC_ALL": "ja_JP.utf8"}, older, "UTF-8", None),
+                      ({"LANG": "ja_JP.UTF-8", "LC_ALL": "C"}, nat, "CP932", None),
+                      ({"LANG": "ja_JP.SJIS"}, nat, "CP932", None), ({}, nat, "UTF-8", None),
+                      ({"LANG": "ja_JP.UTF-8"}, "msys-notakey-pty0-to-master", "CP932", None)]
         else:
             # A locale that is named but not installed still decides by its
             # codeset, in either spelling of UTF-8; LC_ALL=C wins over it.
@@ -360,33 +371,41 @@ class Terminal(Case):
             for first in ("LC_ALL", "LC_CTYPE"):
                 cases += [(dict(missing, **{first: "xx_XX.UTF-8"}, LANG="xx_XX.ISO-8859-1"), True, "UTF-8", None),
                           (dict(missing, **{first: "xx_XX.ISO-8859-1"}, LANG="xx_XX.UTF-8"), True, "CP932", None)]
-        for locale, terminal, encoding, codepage in cases:
-            for args, text in texts.items():
-                with self.subTest(locale=locale, terminal=terminal, codepage=codepage, args=args):
-                    out = self.shown(list(args), locale, terminal, codepage)
-                    if WINDOWS and terminal:
+        for locale, where, encoding, codepage in cases:
+            for args, (text, named) in texts.items():
+                with self.subTest(locale=locale, where=where, codepage=codepage, args=args):
+                    out = self.shown(list(args), locale, where, codepage)
+                    if WINDOWS and where is True:
                         # Wine's console draws with escape sequences and moves
                         # the cursor over a line's closing space.
+                        text += args[0] + "\n" if named else ""
                         lines = re.sub(rb"\x1b\[[0-9;?]*[A-Za-z]", b"", out).decode().split("\r\n")
                         self.assertEqual([line.rstrip() for line in lines], [line.rstrip() for line in
                                                                              text.split("\n")])
                         continue
-                    name = shown(args[0]) if args else b""
-                    expected = encode(text, encoding) if not args else encode(OPEN_ERROR, encoding) + name + b"\n"
-                    self.assertEqual(out, console(expected))
+                    name = b""
+                    if named:
+                        name = (args[0].encode() if encoding == "UTF-8" else shown(args[0])) + b"\n"
+                    self.assertEqual(out, console(encode(text, encoding) + name))
 
     @staticmethod
-    def shown(args, locale, terminal, codepage=None):
+    def shown(args, locale, where, codepage=None):
         """What the program writes with `args` under the locale variables
-        `locale` to a raw pseudo-terminal, or to a pipe; on Windows, started
-        by cmd after switching the console to `codepage` if one is given."""
+        `locale` to a raw pseudo-terminal (`where` True), or to a pipe; on
+        Windows, started by cmd after switching the console to `codepage` if
+        one is given, or by serve with the pipe named `where` as its output
+        and the variables set for the program alone."""
         env = {k: v for k, v in os.environ.items() if k not in ("LC_ALL", "LC_CTYPE", "LANG")}
         env.update(locale)
         command = RUNNER + [TOOL] + args
+        if isinstance(where, str):
+            variables = [locale.get(name, "") for name in ("LANG", "LC_ALL", "LC_CTYPE")]
+            return subprocess.run(RUNNER + [SERVE, "terminal", where] + variables + [TOOL] + args,
+                                  stdout=subprocess.PIPE).stdout
         if codepage:
             program = "Z:" + TOOL.replace("/", "\\")
             command = RUNNER + ["cmd", "/c", f"chcp {codepage} > NUL & {program} {' '.join(args)}"]
-        if not terminal:
+        if not where:
             return subprocess.run(command, stdout=subprocess.PIPE, env=env).stdout
         master, slave = raw_terminal()
         proc = subprocess.Popen(command, stdin=slave, stdout=slave, stderr=subprocess.DEVNULL, env=env)
@@ -424,9 +443,10 @@ class Streams(Case):
         if WINDOWS:
             # A named pipe whose server flushes, disconnects and closes it; a
             # message-mode pipe with a message longer than a read, and one
-            # with messages of 0 bytes, neither of which is its end.
+            # with messages of 0 bytes, neither of which is its end; a
+            # non-blocking pipe that is empty for a while.
             cases += [([self.file(data), "-L", "112444"], None, {"server": [SERVE, mode]}, None, dump)
-                      for mode in ("pipe", "message", "empty")]
+                      for mode in ("pipe", "message", "empty", "nowait")]
         else:
             with open("/proc/version", "rb") as f:
                 version = f.read()
@@ -527,6 +547,11 @@ class Streams(Case):
         os.makedirs(os.path.dirname(os.path.join(d, deep)))
         full = "\\\\?\\Z:" + os.path.join(d, deep).replace("/", "\\")
         unc = "\\\\server\\share\\" + "u" * 300 + "\\f.bin"
+        # A file only in the 64-bit System32 of a 64-bit prefix, which WOW64
+        # would redirect the 32-bit program away from.
+        system32 = os.path.join(os.environ["WINEPREFIX"], "drive_c", "windows")
+        only64 = os.path.join(system32, "system32", "tolvarin-only-here.bin")
+        self.addCleanup(lambda: os.path.exists(only64) and os.remove(only64))
         program = "Z:" + TOOL.replace("/", "\\")
         tool = lambda name, server=(): RUNNER + list(server) + [TOOL, name, "-B", "1"]
         # The command, the file it names (made of `data` first), the dump and
@@ -535,10 +560,14 @@ class Streams(Case):
                  "held.bin", data + b"more"),
                 ("a relative name over 260 characters", tool(deep), deep, dump, 0, full, data),
                 ("a long name given as \\\\?\\", tool(full), deep, dump, 0, full, data),
+                ("a long name given as \\\\.\\", tool("\\\\.\\" + full[4:]), deep, dump, 0, full, data),
                 ("a long UNC name", tool(unc), None, encode(OPEN_ERROR) + unc.encode() + b"\n", 1,
                  "\\\\?\\UNC\\server\\share\\u", None),
                 ("dumped into itself by cmd's >>", RUNNER + ["cmd", "/c", f"{program} self.bin -B 1 >> self.bin"],
                  "self.bin", b"", 1, "self.bin", data)]
+        if os.path.isdir(os.path.join(system32, "syswow64")):
+            rows.append(("only in System32", tool("C:\\windows\\system32\\tolvarin-only-here.bin"), only64, dump, 0,
+                         "C:\\windows\\system32\\tolvarin-only-here.bin", data))
         shared = b"GENERIC_READ FILE_SHARE_READ FILE_SHARE_WRITE FILE_SHARE_DELETE"
         for label, command, name, expected, status, asked, after in rows:
             with self.subTest(label):

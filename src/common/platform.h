@@ -1,6 +1,6 @@
 // Everything a platform supplies to the rest of the tool. Each platform
-// defines these in a file of its own (platform_posix.cpp,
-// platform_windows.cpp); the in-process tests define the calls the dump
+// defines these in files of its own (platform_posix.cpp; on Windows
+// platform_windows_input.cpp and platform_windows_output.cpp); the in-process tests define the calls the dump
 // makes over a stand-in of their own. Nothing outside this layer asks which
 // system it runs on.
 #pragma once
@@ -16,12 +16,13 @@ constexpr char lineEnd[] = "\n";
 #endif
 constexpr size_t lineEndLength = sizeof lineEnd - 1;
 
-// Command-line argument `index` for checking against the byte orders and
-// layout digits: as typed, so that no character the system's narrow copy
-// changed (Windows' best-fit "－Ｂ" for "-B") can pass. It holds a byte of
-// 0x80 or more wherever the argument held a character outside ASCII. Valid
-// until the next call.
-const char* SystemArgument(char** argv, int index);
+// The tool's entry, which the platform's start-up calls with the
+// command-line arguments as typed: on Windows from the wide-character
+// command line, converted to UTF-8, so that no character that the system's
+// narrow copy would change (best-fit "－Ｂ" for "-B", "＂" for '"') can pass
+// a check or split an argument. A character outside ASCII is bytes of 0x80
+// or more. Never returns.
+[[noreturn]] void Entry(int argc, char** argv);
 
 // Opens `path` for reading in binary mode and sets the process-wide
 // `inputFile` to it; the input layer closes it with fclose. False when it
@@ -65,11 +66,13 @@ void SystemConfine();
 bool SystemTextsInUtf8();
 
 // True when one of the tool's Shift_JIS texts (`name` false) or a file name
-// as the command line gave it (`name` true) reaches standard output only as
-// characters, not as bytes: on a Windows console, a name always and a text
-// unless the console shows Shift_JIS.
+// as the entry got it (`name` true) needs the system to convert it for
+// standard output: on a Windows console, a name always and a text unless the
+// console shows Shift_JIS; elsewhere on Windows a name, held in UTF-8, unless
+// standard output is a terminal that shows UTF-8.
 bool SystemNeedsCharacters(bool name);
 
-// Writes it so, straight to standard output, each line feed as lineEnd.
-// False when the write failed.
+// Writes it so, straight to standard output: on a console as characters,
+// each line feed as lineEnd; elsewhere a name in the bytes of the ANSI code
+// page. False when the write failed.
 bool SystemWriteCharacters(const char* text, bool name);

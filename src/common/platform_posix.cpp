@@ -7,7 +7,6 @@
 #include <fcntl.h>
 #include <langinfo.h>
 #include <poll.h>
-#include <strings.h>
 #include <sys/select.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -19,6 +18,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "common/named_locale.h"
 #include "common/platform.h"
 #include "common/state.h"
 
@@ -60,23 +60,6 @@ bool Ready(int fd, short events, bool wait) {
 
 int textsInUtf8 = -1;  // decided at the first text
 
-// Whether the locale the environment names (the first of LC_ALL, LC_CTYPE
-// and LANG that is set and not empty) has the character set UTF-8, for a
-// locale that is named but not installed: "ja_JP.UTF-8", "en_US.utf8".
-bool NamedLocaleIsUtf8() {
-    static const char* const variables[] = {"LC_ALL", "LC_CTYPE", "LANG"};
-    const char* name = nullptr;
-    for (const char* variable : variables) {
-        name = getenv(variable);
-        if (name != nullptr && *name != '\0') break;
-    }
-    const char* codeset = name != nullptr ? strchr(name, '.') : nullptr;
-    if (codeset == nullptr) return false;
-    size_t length = strcspn(++codeset, "@");
-    return (length == 5 && strncasecmp(codeset, "UTF-8", 5) == 0) ||
-           (length == 4 && strncasecmp(codeset, "utf8", 4) == 0);
-}
-
 // Takes `stream` as the input, unless it did not open or is a directory,
 // which opens for reading here but has no bytes to give.
 bool Adopt(FILE* stream) {
@@ -96,7 +79,9 @@ bool Adopt(FILE* stream) {
 
 }  // namespace
 
-const char* SystemArgument(char** argv, int index) { return argv[index]; }
+// The arguments reach the entry as the system hands them over: bytes, as
+// typed.
+int main(int argc, char** argv) { Entry(argc, argv); }
 
 // Read-only, and never as the controlling terminal: a terminal or serial
 // line that a session leader without one names (a service, `setsid`) would
@@ -178,7 +163,7 @@ bool SystemTextsInUtf8() {
     if (textsInUtf8 < 0) {
         textsInUtf8 = isatty(STDOUT_FILENO) && (setlocale(LC_CTYPE, "") != nullptr
                                                     ? strcmp(nl_langinfo(CODESET), "UTF-8") == 0
-                                                    : NamedLocaleIsUtf8());
+                                                    : NamedLocaleIsUtf8() == 1);
     }
     return textsInUtf8 == 1;
 }

@@ -1,5 +1,6 @@
 // The entry: checks the three arguments in a fixed order, opens the input and
-// dumps it. Every path ends the process through EndProcess.
+// dumps it. The platform's start-up calls it with the arguments as typed;
+// every path ends the process through EndProcess.
 
 #include <cstdio>
 #include <cstring>
@@ -42,13 +43,13 @@ int CheckLayoutString(const char* text) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+void Entry(int argc, char** argv) {
     if (argc < 4) {
         for (int line = 0; line < usageLineCount; ++line) WriteText(TextOf(line));
         EndProcess(0);
     }
 
-    const char* order = SystemArgument(argv, 2);
+    const char* order = argv[2];
     if (strcmp(order, "-l") == 0 || strcmp(order, "-L") == 0) {
         bigEndian = 0;
     } else if (strcmp(order, "-b") == 0 || strcmp(order, "-B") == 0) {
@@ -57,7 +58,7 @@ int main(int argc, char** argv) {
         Fail(TextOf(byteOrderText));
     }
 
-    const char* layout = SystemArgument(argv, 3);
+    const char* layout = argv[3];
     if (strlen(layout) > layoutMaxLength) {
         char shiftJis[128];
         char utf8[128];
