@@ -2,9 +2,9 @@
 // serial numbers and IDs: IDs of all zeros never match, and a serial
 // number of 0 on either side leaves the decision to the files' paths.
 
-#include <cstdio>
-
 #include "common/same_file.h"
+
+#include <cstdio>
 
 int main() {
     const FileIdentity file{0x1234, {7}}, other{0x1234, {8}}, elsewhere{0x9999, {7}}, zeroSerial{0, {7}},
@@ -33,6 +33,7 @@ int main() {
             ++failures;
         }
     }
-    printf("%d of %zu rows passed\n", static_cast<int>(sizeof rows / sizeof *rows) - failures, sizeof rows / sizeof *rows);
+    printf("%d of %zu rows passed\n", static_cast<int>(sizeof rows / sizeof *rows) - failures,
+           sizeof rows / sizeof *rows);
     return failures == 0 ? 0 : 1;
 }

@@ -25,6 +25,7 @@ inline int NamedLocaleIsUtf8() {
     char lower[6] = {};
     size_t length = strcspn(++codeset, "@");
     if (length > 5) return 0;
-    for (size_t i = 0; i < length; ++i) lower[i] = codeset[i] >= 'A' && codeset[i] <= 'Z' ? codeset[i] + 32 : codeset[i];
+    for (size_t i = 0; i < length; ++i)
+        lower[i] = codeset[i] >= 'A' && codeset[i] <= 'Z' ? codeset[i] + 32 : codeset[i];
     return strcmp(lower, "utf-8") == 0 || strcmp(lower, "utf8") == 0;
 }

@@ -15,7 +15,6 @@
 #include <cstdint>
 #include <clocale>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 
 #include "common/named_locale.h"

@@ -8,9 +8,9 @@
 // would make a read wait, and naps while a non-blocking pipe is empty; read
 // timeouts that let a serial port give what has arrived.
 
-#include <windows.h>
 #include <fcntl.h>
 #include <io.h>
+#include <windows.h>
 
 #include <cstdio>
 #include <cstring>

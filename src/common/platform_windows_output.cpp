@@ -9,8 +9,8 @@
 // output is the input file, by its ID and, where that leaves it open, its
 // final path.
 
-#include <windows.h>
 #include <io.h>
+#include <windows.h>
 
 #include <cstring>
 #include <cwchar>
@@ -96,8 +96,7 @@ bool WriteToConsole(const char* text, UINT codePage) {
     if (MultiByteToWideChar(codePage, 0, text, -1, wide, pathCapacity) <= 0) return false;
     const wchar_t* piece = wide;
     while (const wchar_t* end = wcschr(piece, L'\n')) {
-        if (!WriteConsoleChars(piece, static_cast<size_t>(end - piece)) || !WriteConsoleChars(L"\r\n", 2))
-            return false;
+        if (!WriteConsoleChars(piece, static_cast<size_t>(end - piece)) || !WriteConsoleChars(L"\r\n", 2)) return false;
         piece = end + 1;
     }
     return WriteConsoleChars(piece, wcslen(piece));
@@ -127,8 +126,7 @@ bool Identify(HANDLE first, HANDLE second, FileIdentity* a, FileIdentity* b) {
         return true;
     }
     BY_HANDLE_FILE_INFORMATION files[2];
-    if (!GetFileInformationByHandle(first, &files[0]) || !GetFileInformationByHandle(second, &files[1]))
-        return false;
+    if (!GetFileInformationByHandle(first, &files[0]) || !GetFileInformationByHandle(second, &files[1])) return false;
     FileIdentity* identities[2] = {a, b};
     for (int i = 0; i < 2; ++i) {
         DWORD index[2] = {files[i].nFileIndexLow, files[i].nFileIndexHigh};

@@ -7,7 +7,7 @@
 #include <cstring>
 
 struct FileIdentity {
-    uint64_t volume;        // 0 where the system does not say (Wine, some drives)
+    uint64_t volume;       // 0 where the system does not say (Wine, some drives)
     unsigned char id[16];  // all zeros where the file system has no IDs
 };
 

@@ -95,7 +95,8 @@ int Terminal(int argc, wchar_t** argv) {
     const wchar_t* variables[] = {L"LANG", L"LC_ALL", L"LC_CTYPE"};
     for (int i = 0; i < 3; ++i) SetEnvironmentVariableW(variables[i], *argv[3 + i] != L'\0' ? argv[3 + i] : nullptr);
     SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
-    HANDLE server = CreateNamedPipeW(name, PIPE_ACCESS_INBOUND, PIPE_TYPE_BYTE | PIPE_WAIT, 1, 65536, 65536, 0, nullptr);
+    HANDLE server =
+        CreateNamedPipeW(name, PIPE_ACCESS_INBOUND, PIPE_TYPE_BYTE | PIPE_WAIT, 1, 65536, 65536, 0, nullptr);
     HANDLE client = CreateFileW(name, GENERIC_WRITE, 0, &inherited, OPEN_EXISTING, 0, nullptr);
     HANDLE process = server == INVALID_HANDLE_VALUE || client == INVALID_HANDLE_VALUE
                          ? nullptr
@@ -116,8 +117,8 @@ int wmain(int argc, wchar_t** argv) {
     swprintf(name, 64, L"\\\\.\\pipe\\tolvarin-test-%lu", GetCurrentProcessId());
 
     if (wcscmp(mode, L"hold") == 0) {
-        HANDLE file = CreateFileW(argv[3], GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                                  0, nullptr);
+        HANDLE file =
+            CreateFileW(argv[3], GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
         HANDLE process = file == INVALID_HANDLE_VALUE ? nullptr : StartOn(argv, argv[3], nullptr);
         if (process == nullptr) return 2;
         int status = StatusOf(process);
@@ -169,8 +170,7 @@ int wmain(int argc, wchar_t** argv) {
         return StatusOf(process);
     }
 
-    HANDLE pipe = CreateNamedPipeW(name, PIPE_ACCESS_OUTBOUND, PIPE_TYPE_BYTE | PIPE_WAIT, 1, 65536, 65536, 0,
-                                   nullptr);
+    HANDLE pipe = CreateNamedPipeW(name, PIPE_ACCESS_OUTBOUND, PIPE_TYPE_BYTE | PIPE_WAIT, 1, 65536, 65536, 0, nullptr);
     HANDLE process = pipe == INVALID_HANDLE_VALUE ? nullptr : StartOn(argv, name, nullptr);
     if (process == nullptr) return 2;
     if (!ConnectNamedPipe(pipe, nullptr) && GetLastError() != ERROR_PIPE_CONNECTED) return 2;
