@@ -46,15 +46,15 @@ bool TerminalPipeName(const wchar_t* name, size_t length) {
         name += size;
         return true;
     };
-    auto digits = [&](bool hexadecimal) {
+    // How many characters of `allowed` come next, taken.
+    auto count = [&](const wchar_t* allowed) {
         const wchar_t* start = name;
-        while (name < end && ((*name >= L'0' && *name <= L'9') ||
-                              (hexadecimal && ((*name >= L'a' && *name <= L'f') || (*name >= L'A' && *name <= L'F')))))
-            ++name;
+        while (name < end && *name != L'\0' && wcschr(allowed, *name) != nullptr) ++name;
         return name - start;
     };
     if (!take(L"\\msys-") && !take(L"\\cygwin-")) return false;
-    if (digits(true) != 16 || !take(L"-pty") || digits(false) == 0 || !take(L"-to-master")) return false;
+    if (count(L"0123456789abcdefABCDEF") != 16 || !take(L"-pty") || count(L"0123456789") == 0 || !take(L"-to-master"))
+        return false;
     return name == end || (take(L"-nat") && name == end);
 }
 
