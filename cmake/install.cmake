@@ -29,9 +29,10 @@ string(CONCAT CPACK_PACKAGE_DESCRIPTION
        "terminal whose locale is UTF-8, in Shift_JIS everywhere else.")
 
 if(WIN32)
-  # A ZIP laid out for Windows: the program, the README and the licence.
+  # A ZIP laid out for Windows: the program, the READMEs, the Windows notes
+  # and the licence.
   install(TARGETS Tolvarin RUNTIME DESTINATION .)
-  install(FILES README.md LICENSE DESTINATION .)
+  install(FILES README.md README.ja.md WINDOWS.md LICENSE DESTINATION .)
   set(CPACK_GENERATOR ZIP)
   if(CMAKE_SIZEOF_VOID_P EQUAL 8)
     set(CPACK_PACKAGE_FILE_NAME tolvarin-${PROJECT_VERSION}-win64)
@@ -62,7 +63,7 @@ install(FILES ${CMAKE_BINARY_DIR}/man/ja/Tolvarin.1.gz DESTINATION ${CMAKE_INSTA
 install(FILES ${CMAKE_BINARY_DIR}/packaging/changelog.gz packaging/copyright DESTINATION ${docdir})
 if(NOT TOLVARIN_PACKAGE STREQUAL "DEB")
   # Debian's copyright file is the licence already.
-  install(FILES README.md LICENSE DESTINATION ${docdir})
+  install(FILES README.md README.ja.md LICENSE DESTINATION ${docdir})
 endif()
 
 # The shells' completions, where each shell looks. zsh looks in
@@ -117,6 +118,12 @@ else()
 endif()
 if(NOT tarball_arch)
   set(tarball_arch ${rpm_arch})
+endif()
+# The system in a tarball's name: linux, or macos for a build on a Mac.
+string(TOLOWER ${CMAKE_SYSTEM_NAME} tarball_system)
+if(APPLE)
+  set(tarball_system macos)
+  set(tarball_arch ${processor})
 endif()
 
 set(CPACK_GENERATOR ${TOLVARIN_PACKAGE})
@@ -176,6 +183,6 @@ set(CPACK_RPM_EXCLUDE_FROM_AUTO_FILELIST_ADDITION
     /usr/share/zsh /usr/share/zsh/site-functions /usr/share/fish /usr/share/fish/vendor_completions.d)
 # A tarball is a prefix to unpack anywhere: bin, share/man, share/doc and
 # the completions under one folder named for the system and processor.
-set(CPACK_TOLVARIN_TARBALL_NAME tolvarin-${PROJECT_VERSION}-linux-${tarball_arch})
+set(CPACK_TOLVARIN_TARBALL_NAME tolvarin-${PROJECT_VERSION}-${tarball_system}-${tarball_arch})
 set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_CURRENT_LIST_DIR}/cpack_generator.cmake)
 include(CPack)
