@@ -47,7 +47,7 @@ if(missing)
   endif()
   message(FATAL_ERROR "Making every package needs what is not installed; nothing was made. On Debian:\n"
                       "  ${architecture}sudo apt-get install ${missing}\n"
-                      "This machine's own package alone needs only dpkg-dev: see the README, Install.")
+                      "This machine's own package alone needs only dpkg-dev: see the README, "Build, run and install".")
 endif()
 
 # The date of everything in the packages.
