@@ -1,8 +1,9 @@
 // Everything a platform supplies to the rest of the tool. Each platform
 // defines these in files of its own (platform_posix.cpp; on Windows
-// platform_windows_input.cpp and platform_windows_output.cpp); the
-// in-process tests define the calls the dump makes over a stand-in of their
-// own. Nothing outside this layer asks which system it runs on.
+// platform_windows_input.cpp, platform_windows_devices.cpp and
+// platform_windows_output.cpp); the in-process tests define the calls the
+// dump makes over a stand-in of their own. Nothing outside this layer asks
+// which system it runs on.
 #pragma once
 
 #include <cstddef>

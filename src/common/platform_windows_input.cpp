@@ -4,9 +4,11 @@
 // the \\?\ prefix where the name is too long for the plain form, and, in the
 // 32-bit program, past WOW64's redirection of System32; ReadFile on the
 // input handle, so that a pipe gives what has arrived, in pieces a console
-// can serve; PeekNamedPipe and ClearCommError to tell whether the input
-// would make a read wait, and naps while a non-blocking pipe is empty; read
-// timeouts that let a serial port give what has arrived.
+// can serve (a serial port or raw disk as platform_windows_devices.cpp
+// reads it); PeekNamedPipe and ClearCommError to tell whether the input
+// would make a read wait, and naps while a non-blocking pipe is empty;
+// Ctrl+C at a console read ends the process as Ctrl+C ends a console
+// program.
 
 #include <fcntl.h>
 #include <io.h>
@@ -17,17 +19,17 @@
 #include <cwchar>
 
 #include "common/platform.h"
+#include "common/platform_windows.h"
 #include "common/state.h"
 
 namespace {
 
-// How long one read of a serial port waits for its first byte before it
-// returns empty and is made again. Windows returns as soon as a byte is
-// there; Wine only when this time is up, so it bounds the delay there.
-constexpr DWORD portReadWait = 100;
 // The most one read of a console asks for: Windows 7's console fails a read
 // of 64 KiB, and a console's input is typed by hand.
 constexpr DWORD consoleReadPiece = 8 * 1024;
+// How long an aborted console read waits for its Ctrl+C to be noted, which
+// the system does from another thread.
+constexpr DWORD interruptWait = 100;
 // The longest command line and the longest name Windows opens, in
 // characters, with its \\?\ prefix.
 constexpr DWORD longestName = 32767;
@@ -36,27 +38,20 @@ HANDLE inputHandle;
 DWORD inputType;
 bool inputIsPort;     // a communications device whose read timeouts are set
 bool inputIsConsole;  // a console's input
+bool inputIsRaw;      // a disk or volume opened by its device name
+const wchar_t* firstArgument;  // the input's name, as typed
+HANDLE interrupted;            // set by Ctrl+C or Ctrl+Break at the console
 
-// The arguments as typed, wide and as the entry got them in UTF-8.
-int argumentCount;
-wchar_t** wideArguments;
-char** utf8Arguments;
-
-// The wide argument whose UTF-8 form the entry handed on as `name`; null
-// when none is.
-const wchar_t* WideArgument(const char* name) {
-    for (int i = 1; i < argumentCount; ++i)
-        if (strcmp(utf8Arguments[i], name) == 0) return wideArguments[i];
-    return nullptr;
+// Notes Ctrl+C, then lets the system's handler end the process.
+BOOL WINAPI NoteInterrupt(DWORD event) {
+    if (event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT) SetEvent(interrupted);
+    return FALSE;
 }
 
-// Takes `handle`, opened as `stream`, as the input, unless it is a folder;
-// a serial port gets read timeouts that make a read return once a byte is
-// there (it opens with every timeout 0: a read then waits for its whole
-// count). Nothing else of the port (speed, parity, flow control) is touched.
-// A port whose timeouts cannot be set is read as any other device.
+// Takes `handle`, opened as `stream`, as the input, unless it is a folder.
 bool Adopt(HANDLE handle, FILE* stream) {
     FILE_BASIC_INFO information;
+    DWORD mode = 0;
     inputType = GetFileType(handle) & ~FILE_TYPE_REMOTE;
     if (inputType == FILE_TYPE_DISK &&
         GetFileInformationByHandleEx(handle, FileBasicInfo, &information, sizeof information) &&
@@ -64,12 +59,11 @@ bool Adopt(HANDLE handle, FILE* stream) {
         return false;
     inputHandle = handle;
     inputFile = stream;
-    DCB port{};
-    port.DCBlength = sizeof port;
-    COMMTIMEOUTS timeouts{MAXDWORD, MAXDWORD, portReadWait, 0, 0};
-    DWORD mode = 0;
-    inputIsPort = inputType == FILE_TYPE_CHAR && GetCommState(handle, &port) && SetCommTimeouts(handle, &timeouts);
+    inputIsPort = inputType == FILE_TYPE_CHAR && AdoptPort(handle);
     inputIsConsole = inputType == FILE_TYPE_CHAR && GetConsoleMode(handle, &mode);
+    if (inputIsConsole && (interrupted = CreateEventW(nullptr, TRUE, FALSE, nullptr)) != nullptr)
+        SetConsoleCtrlHandler(NoteInterrupt, TRUE);
+    inputIsRaw = inputType == FILE_TYPE_DISK && AdoptRaw(handle);
     return true;
 }
 
@@ -111,12 +105,15 @@ const wchar_t* OpenableName(const wchar_t* name) {
 // nothing.
 HANDLE OpenShared(const wchar_t* name) {
     constexpr DWORD shared = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+    // A named pipe's server may act as the client it serves only as far as
+    // this allows: it may learn who connects, never act as them.
+    constexpr DWORD attributes = FILE_ATTRIBUTE_NORMAL | SECURITY_SQOS_PRESENT | SECURITY_IDENTIFICATION;
 #ifndef _WIN64
     PVOID redirection = nullptr;
     BOOL unredirected = Wow64DisableWow64FsRedirection(&redirection);
 #endif
     HANDLE handle =
-        CreateFileW(OpenableName(name), GENERIC_READ, shared, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        CreateFileW(OpenableName(name), GENERIC_READ, shared, nullptr, OPEN_EXISTING, attributes, nullptr);
 #ifndef _WIN64
     if (unredirected) Wow64RevertWow64FsRedirection(redirection);
 #endif
@@ -160,9 +157,7 @@ int wmain(int argc, wchar_t** argv) {
         used += static_cast<size_t>(size);
     }
     arguments[count] = nullptr;
-    argumentCount = count;
-    wideArguments = argv;
-    utf8Arguments = arguments;
+    if (count > 1) firstArgument = argv[1];
     Entry(count, arguments);
 }
 
@@ -170,14 +165,10 @@ int wmain(int argc, wchar_t** argv) {
 // a file another program is still writing (a logger's capture) is read up
 // to where it stands, that program goes on writing it, and may rename or
 // delete it meanwhile. The runtime's own open would share reading alone.
-bool SystemOpenInput(const char* path) {
-    const wchar_t* name = WideArgument(path);
-    static wchar_t converted[pathCapacity];
-    if (name == nullptr) {
-        if (MultiByteToWideChar(CP_UTF8, 0, path, -1, converted, pathCapacity) <= 0) return false;
-        name = converted;
-    }
-    HANDLE handle = OpenShared(name);
+// The entry opens only the first argument, in UTF-8, and no longer than
+// inputPath holds: its wide form is opened, as typed.
+bool SystemOpenInput(const char*) {
+    HANDLE handle = OpenShared(firstArgument);
     if (handle == INVALID_HANDLE_VALUE) return false;
     int fd = _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_RDONLY | _O_BINARY);
     if (fd < 0) {
@@ -202,22 +193,39 @@ bool SystemOpenStandardInput() {
 }
 
 long SystemRead(unsigned char* buffer, size_t count) {
+    if (inputIsRaw) return ReadSectors(inputHandle, buffer, count);
     DWORD asked = static_cast<DWORD>(inputIsConsole && count > consoleReadPiece ? consoleReadPiece : count);
-    DWORD got = 0;
+    DWORD got = 0, error = 0;
     for (;;) {
+        SetLastError(ERROR_SUCCESS);
         if (ReadFile(inputHandle, buffer, asked, &got, nullptr)) {
             // A serial port gives nothing when its read timed out, and a
             // pipe when its writer wrote nothing: neither has ended.
             if (got > 0) return static_cast<long>(got);
+            // Ctrl+C at a console read gives nothing too, as the read
+            // aborted, and the system ends the process a moment later from
+            // another thread: end it so now, with nothing more written.
+            // Ctrl+Z at a line's start, which may read as aborted too, with
+            // no Ctrl+C noted, is the end.
+            if (inputIsConsole && GetLastError() == ERROR_OPERATION_ABORTED &&
+                WaitForSingleObject(interrupted, interruptWait) == WAIT_OBJECT_0)
+                ExitProcess(STATUS_CONTROL_C_EXIT);
             if (!inputIsPort && !(inputType == FILE_TYPE_PIPE && PipeIsOpen())) return 0;
             continue;
         }
+        error = GetLastError();
         // Part of a message longer than the read: the rest comes in the next.
-        if (GetLastError() == ERROR_MORE_DATA) return static_cast<long>(got);
+        if (error == ERROR_MORE_DATA) return static_cast<long>(got);
+        // A port left aborting its reads at a line error reads on once the
+        // error is cleared, as a Linux line delivers such bytes.
+        if (inputIsPort && ClearPortError(inputHandle)) continue;
         // A non-blocking pipe that is empty, for now.
-        if (GetLastError() != ERROR_NO_DATA || !WaitForPipe()) break;
+        if (error != ERROR_NO_DATA) break;
+        if (!WaitForPipe()) {
+            error = GetLastError();
+            break;
+        }
     }
-    DWORD error = GetLastError();
     return error == ERROR_BROKEN_PIPE || error == ERROR_PIPE_NOT_CONNECTED || error == ERROR_HANDLE_EOF ? 0 : -1;
 }
 

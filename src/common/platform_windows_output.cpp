@@ -15,6 +15,7 @@
 #include <cstring>
 #include <cwchar>
 
+#include "common/code_page.h"
 #include "common/named_locale.h"
 #include "common/platform.h"
 #include "common/same_file.h"
@@ -103,12 +104,14 @@ bool WriteToConsole(const char* text, UINT codePage) {
 }
 
 // Writes the UTF-8 `name` in the bytes of the ANSI code page, '?' for a
-// character outside it, never a look-alike.
+// character outside it, never a look-alike where the code page allows.
 bool WriteInAnsiCodePage(const char* name) {
     static wchar_t wide[pathCapacity];
     static char bytes[2 * pathCapacity];
+    long flags = NameConversionFlags(GetACP());
+    if (flags < 0) return SystemWrite(name, strlen(name));
     if (MultiByteToWideChar(CP_UTF8, 0, name, -1, wide, pathCapacity) <= 0) return false;
-    int size = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide, -1, bytes, sizeof bytes, nullptr, nullptr);
+    int size = WideCharToMultiByte(CP_ACP, static_cast<DWORD>(flags), wide, -1, bytes, sizeof bytes, nullptr, nullptr);
     return size > 0 && SystemWrite(bytes, static_cast<size_t>(size - 1));
 }
 
@@ -136,14 +139,13 @@ bool Identify(HANDLE first, HANDLE second, FileIdentity* a, FileIdentity* b) {
     return true;
 }
 
-// Whether two handles have the same final path. A handle that gives none
-// (Wine's standard handles) leaves them the same: the output is not risked
-// on a doubt.
-bool SamePath(HANDLE first, HANDLE second) {
-    static wchar_t paths[2][longestPath + 1];
-    DWORD a = GetFinalPathNameByHandleW(first, paths[0], longestPath + 1, 0);
-    DWORD b = GetFinalPathNameByHandleW(second, paths[1], longestPath + 1, 0);
-    return a == 0 || b == 0 || a > longestPath || b > longestPath || wcscmp(paths[0], paths[1]) == 0;
+// The final path of `handle` in `path`, as the system names it
+// (\Device\HarddiskVolume3\a.bin): every volume has such a path, with or
+// without a drive letter. Null when the handle gives none (Wine's standard
+// handles).
+const wchar_t* FinalPath(HANDLE handle, wchar_t* path) {
+    DWORD length = GetFinalPathNameByHandleW(handle, path, longestPath + 1, FILE_NAME_NORMALIZED | VOLUME_NAME_NT);
+    return length == 0 || length > longestPath ? nullptr : path;
 }
 
 }  // namespace
@@ -155,10 +157,10 @@ bool SystemOutputIsInput() {
     if ((GetFileType(inputHandle) & ~FILE_TYPE_REMOTE) != FILE_TYPE_DISK ||
         (GetFileType(output) & ~FILE_TYPE_REMOTE) != FILE_TYPE_DISK || !Identify(inputHandle, output, &input, &written))
         return false;
-    int same = SameFileById(input, written);
-    if (same < 0) same = SamePath(inputHandle, output);
+    static wchar_t paths[2][longestPath + 1];
+    bool same = SameFile(input, written, FinalPath(inputHandle, paths[0]), FinalPath(output, paths[1]));
     LARGE_INTEGER position{}, size{}, here{};
-    return same == 1 && (!SetFilePointerEx(inputHandle, here, &position, FILE_CURRENT) ||
+    return same && (!SetFilePointerEx(inputHandle, here, &position, FILE_CURRENT) ||
                          !GetFileSizeEx(inputHandle, &size) || position.QuadPart < size.QuadPart);
 }
 
@@ -169,8 +171,11 @@ bool SystemWrite(const char* bytes, size_t count) {
         DWORD piece = count < writePiece ? static_cast<DWORD>(count) : writePiece;
         DWORD written = 0;
         if (!WriteFile(output, bytes, piece, &written, nullptr)) return false;
-        // A non-blocking pipe that is full takes nothing, for now.
+        // A non-blocking pipe that is full takes nothing, for now. A count
+        // past the piece is the system's mistake (Windows 10 1709's console
+        // doubles it after a write held up by a selection): the piece went.
         if (written == 0) Sleep(1);
+        if (written > piece) written = piece;
         bytes += written;
         count -= written;
     }
