@@ -197,7 +197,7 @@ long SystemRead(unsigned char* buffer, size_t count) {
     DWORD asked = static_cast<DWORD>(inputIsConsole && count > consoleReadPiece ? consoleReadPiece : count);
     DWORD got = 0, error = 0;
     for (;;) {
-        SetLastError(ERROR_SUCCESS);
+        if (inputIsConsole) SetLastError(ERROR_SUCCESS);
         if (ReadFile(inputHandle, buffer, asked, &got, nullptr)) {
             // A serial port gives nothing when its read timed out, and a
             // pipe when its writer wrote nothing: neither has ended.

@@ -157,10 +157,13 @@ bool SystemOutputIsInput() {
     if ((GetFileType(inputHandle) & ~FILE_TYPE_REMOTE) != FILE_TYPE_DISK ||
         (GetFileType(output) & ~FILE_TYPE_REMOTE) != FILE_TYPE_DISK || !Identify(inputHandle, output, &input, &written))
         return false;
-    static wchar_t paths[2][longestPath + 1];
-    bool same = SameFile(input, written, FinalPath(inputHandle, paths[0]), FinalPath(output, paths[1]));
+    int same = SameFileById(input, written);
+    if (same < 0) {
+        static wchar_t paths[2][longestPath + 1];
+        same = SameFinalPath(FinalPath(inputHandle, paths[0]), FinalPath(output, paths[1]));
+    }
     LARGE_INTEGER position{}, size{}, here{};
-    return same && (!SetFilePointerEx(inputHandle, here, &position, FILE_CURRENT) ||
+    return same == 1 && (!SetFilePointerEx(inputHandle, here, &position, FILE_CURRENT) ||
                          !GetFileSizeEx(inputHandle, &size) || position.QuadPart < size.QuadPart);
 }
 
